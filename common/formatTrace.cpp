@@ -1,0 +1,14 @@
+#include "common/trace.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+std::string FormatTrace(const char* format, ...)
+{
+    char text[512] = "";
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}

@@ -1,0 +1,87 @@
+// Shared helpers of the test suites: an isolated registry, the trace log as
+// written so far, and a status section made by the test.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmo_test {
+
+inline constexpr const wchar_t* kVelmoKeyPath = L"SOFTWARE\\Brenlow\\Network_Services\\velmo";
+
+// Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to two
+// empty scratch keys for the object's life, so tests never touch the
+// prefix's own keys.
+class ScratchRegistry
+{
+public:
+    ScratchRegistry();
+    ~ScratchRegistry();
+    ScratchRegistry(const ScratchRegistry&) = delete;
+    ScratchRegistry& operator=(const ScratchRegistry&) = delete;
+
+private:
+    std::wstring m_path;
+    HKEY m_machine = nullptr;
+    HKEY m_user = nullptr;
+};
+
+// Values under the applet's key path of `root` (real or redirected).
+void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size);
+void SetDword(HKEY root, const wchar_t* name, DWORD value);
+void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ);
+void DeleteValue(HKEY root, const wchar_t* name);
+void DeleteVelmoKey(HKEY root);
+bool ReadDword(HKEY root, const wchar_t* name, DWORD& value);
+
+// The trace log of this prefix, %WINDIR%\Temp\velmo.log.
+std::wstring LogPath();
+
+// Remembers where the log ends now; Records() gives the ENTRY texts of the
+// records written after that point, in order.
+class LogCursor
+{
+public:
+    LogCursor();
+    std::string NewText() const;
+    std::vector<std::string> Entries() const;
+
+private:
+    std::uintmax_t m_start;
+};
+
+// Global\KorvaStatus, created and written by the test in the service's place.
+class StatusSection
+{
+public:
+    explicit StatusSection(DWORD size = 512);
+    ~StatusSection();
+    StatusSection(const StatusSection&) = delete;
+    StatusSection& operator=(const StatusSection&) = delete;
+
+    bool Valid() const { return m_view != nullptr; }
+    void Write(std::uint32_t header, std::uint32_t length, std::uint32_t status);
+    void WriteStatus(std::uint32_t status) { Write(0, 4, status); }
+    std::uint8_t* Bytes() const { return static_cast<std::uint8_t*>(m_view); }
+
+private:
+    HANDLE m_mapping = nullptr;
+    void* m_view = nullptr;
+};
+
+// Runs a program (a Windows path or one beside this test), waits at most
+// `timeoutMs`, and gives its exit code (or -1 on a time-out, after killing it).
+struct ProcessResult
+{
+    int exitCode = -1;
+    std::string output; // standard output and error
+};
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 20000);
+
+// Full path of a file in the directory of the running test executable.
+std::wstring BesideTestExe(const wchar_t* fileName);
+
+} // namespace velmo_test
