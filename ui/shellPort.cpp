@@ -1,0 +1,42 @@
+#include "ui/shellPort.h"
+
+namespace {
+
+ShellPort g_realShell;
+ShellPort* g_shell = &g_realShell;
+
+} // namespace
+
+BOOL ShellPort::NotifyIcon(DWORD message, NOTIFYICONDATAW* data)
+{
+    return Shell_NotifyIconW(message, data);
+}
+
+int ShellPort::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    return MessageBoxW(owner, text, caption, type);
+}
+
+HINSTANCE ShellPort::OpenWithShell(HWND owner, const wchar_t* operation, const wchar_t* file,
+                                   const wchar_t* parameters, const wchar_t* directory,
+                                   int showCommand)
+{
+    return ShellExecuteW(owner, operation, file, parameters, directory, showCommand);
+}
+
+BOOL ShellPort::StartProcess(const wchar_t* applicationName, wchar_t* commandLine,
+                             STARTUPINFOW* startup, PROCESS_INFORMATION* process)
+{
+    return CreateProcessW(applicationName, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, startup, process);
+}
+
+ShellPort& Shell()
+{
+    return *g_shell;
+}
+
+void SetShell(ShellPort* port)
+{
+    g_shell = port ? port : &g_realShell;
+}

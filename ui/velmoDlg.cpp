@@ -1,0 +1,576 @@
+#include "ui/velmoDlg.h"
+
+#include "common/kernelHandle.h"
+#include "common/trace.h"
+#include "res/resource.h"
+#include "ui/shellPort.h"
+
+#include <cwchar>
+
+namespace {
+
+constexpr UINT_PTR kPollTimerId = 1;
+constexpr UINT kTrayCallbackMessage = WM_USER + 1;
+constexpr UINT kTrayIconId = 1;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+const UINT g_taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+
+HINSTANCE Instance()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+} // namespace
+
+Ckorva2checkDlg::Ckorva2checkDlg() : CDialog(IDD_VELMO_DIALOG)
+{
+    VELMO_TRACE("START VELMO");
+    m_windowIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_STATUS_ENABLED));
+    m_tooltipText = LoadResString(IDS_TRAY_TOOLTIP);
+    m_logoFileName = L"oemlogo.bmp";
+    m_oemUrl = kDefaultOemUrl;
+    m_config.ReadAll();
+}
+
+// Members go in reverse order; the tray icon and the logo are ExitApplet's.
+Ckorva2checkDlg::~Ckorva2checkDlg() = default;
+
+BEGIN_MESSAGE_MAP(Ckorva2checkDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_SYSCOMMAND()
+    ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(kTrayCallbackMessage, OnTrayNotify)
+    ON_MESSAGE_VOID(WM_QUIT, ExitApplet)
+    ON_MESSAGE_VOID(WM_CLOSE, ExitApplet)
+    ON_WM_TIMER()
+    ON_BN_CLICKED(IDC_HIDE_BUTTON, OnHideButton)
+    ON_WM_ACTIVATE()
+    ON_COMMAND(IDM_TRAY_EXIT, ExitApplet)
+    ON_COMMAND(IDM_TRAY_SHOW, OnShowCommand)
+    ON_WM_CTLCOLOR()
+    ON_WM_WINDOWPOSCHANGING()
+END_MESSAGE_MAP()
+
+LRESULT Ckorva2checkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Registered at run time, so it cannot stand in the message map.
+    if (message == g_taskbarCreatedMessage && message != 0) {
+        OnTaskbarCreated();
+        return 0;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void Ckorva2checkDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_OEM_LINK, m_hyperLink);
+    DDX_Control(pDX, IDC_POPUP_OFF_CHECK, m_popupOffCheck);
+    DDX_Control(pDX, IDC_POPUP_ON_CHECK, m_popupOnCheck);
+}
+
+BOOL Ckorva2checkDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
+
+    SetControlText(IDC_ABOUT_TEXT, IDS_ABOUT_TEXT);
+    SetControlText(IDC_PRIVACY_TEXT, IDS_PRIVACY_TEXT);
+    SetControlText(IDC_CHOICE_TEXT, IDS_CHOICE_TEXT);
+    SetControlText(IDC_OEM_LINK, IDS_OEM_LINK_TEXT);
+    SetControlText(IDC_HIDE_BUTTON, IDS_HIDE_BUTTON);
+    SetControlText(IDC_POPUP_OFF_CHECK, IDS_POPUP_OFF);
+    SetControlText(IDC_POPUP_ON_CHECK, IDS_POPUP_ON);
+
+    SetUpTrayMenu();
+    SetWindowTextW(m_hWnd, LoadResString(IDS_WINDOW_CAPTION).c_str());
+    OpenStatusChannel();
+    LoadStateIcons();
+    // The channel is open, so the gate is computed from the real status.
+    RefreshWindowContent();
+    EnsureTrayIcon();
+    LoadOemLogo();
+    m_pollTimerId = SetTimer(m_hWnd, kPollTimerId, m_config.CheckKorvaStatusTimeout, nullptr);
+    return TRUE;
+}
+
+void Ckorva2checkDlg::SetUpTrayMenu()
+{
+    m_trayMenu.LoadMenuW(IDR_TRAY_MENU);
+    ModifyMenuW(m_trayMenu.m_hMenu, IDM_TRAY_SHOW, MF_BYCOMMAND | MF_STRING, IDM_TRAY_SHOW,
+                LoadResString(IDS_MENU_SHOW).c_str());
+    ModifyMenuW(m_trayMenu.m_hMenu, IDM_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, IDM_TRAY_EXIT,
+                LoadResString(IDS_MENU_EXIT).c_str());
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STATE;
+    item.fState = MFS_DEFAULT;
+    SetMenuItemInfoW(m_trayMenu.m_hMenu, IDM_TRAY_SHOW, FALSE, &item);
+}
+
+void Ckorva2checkDlg::LoadStateIcons()
+{
+    const int width = GetSystemMetrics(SM_CXSMICON);
+    const int height = GetSystemMetrics(SM_CYSMICON);
+    auto load = [&](UINT id) {
+        return UniqueIcon(static_cast<HICON>(
+            LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0)));
+    };
+    m_iconDisabled = load(IDI_STATUS_DISABLED);
+    m_iconEnabled = load(IDI_STATUS_ENABLED);
+    m_iconUnknown = load(IDI_STATUS_UNKNOWN);
+}
+
+HICON Ckorva2checkDlg::IconFor(KorvaStatus status) const
+{
+    switch (status) {
+    case kKorvaDisabled:
+        return m_iconDisabled.Get();
+    case kKorvaEnabled:
+        return m_iconEnabled.Get();
+    default:
+        return m_iconUnknown.Get();
+    }
+}
+
+void Ckorva2checkDlg::OpenStatusChannel()
+{
+    if (!m_statusReader.Initialize(FILE_MAP_READ))
+        VELMO_TRACE(FormatTrace("IPCKorvaStatus object failed to initialize. Error code=%u",
+                                static_cast<unsigned>(m_statusReader.LastError()))
+                        .c_str());
+    ++m_openAttempts;
+}
+
+bool Ckorva2checkDlg::EnsureTrayIcon()
+{
+    if (m_trayIconAdded)
+        return true;
+    // A poll started here can pop the window up, which comes back here while
+    // the icon is still missing: that inner call must not poll again.
+    if (m_ensuringTrayIcon)
+        return false;
+    m_trayIconData.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    m_trayIconData.hWnd = m_hWnd;
+    m_trayIconData.uID = kTrayIconId;
+    m_trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_trayIconData.uCallbackMessage = kTrayCallbackMessage;
+    // A tooltip longer than the field is cut to fit.
+    const size_t tipLength = std::min(m_tooltipText.size(), std::size(m_trayIconData.szTip) - 1);
+    std::wmemcpy(m_trayIconData.szTip, m_tooltipText.c_str(), tipLength);
+    m_trayIconData.szTip[tipLength] = L'\0';
+
+    m_ensuringTrayIcon = true;
+    const bool polled = PollStatus();
+    m_ensuringTrayIcon = false;
+    return polled;
+}
+
+bool Ckorva2checkDlg::PollStatus()
+{
+    bool result = true;
+    OpenStatusChannel();
+    const KorvaStatus reading = m_statusReader.ReadStatus();
+
+    switch (reading) {
+    case kKorvaDisabled:
+        m_openAttempts = 0;
+        m_unknownWarned = false;
+        VELMO_TRACE("Retrieved KorvaStatus: disabled");
+        if (m_displayedStatus == kKorvaEnabled &&
+            ++m_disabledReadings < m_config.NumPollsForDisabled) {
+            // Enabled stays on display until the disabled readings repeat.
+            m_statusReader.Close();
+            return true;
+        }
+        SetControlText(IDC_STATUS_TEXT, IDS_STATUS_DISABLED);
+        if (m_disabledReadings != 0 && m_disabledReadings == m_config.NumPollsForDisabled)
+            VELMO_TRACE(FormatTrace("Got 'disabled' status %d times - changing displayed status "
+                                    "to 'disabled'.",
+                                    static_cast<int>(m_disabledReadings))
+                            .c_str());
+        m_trayIconData.hIcon = m_iconDisabled.Get();
+        m_disabledReadings = 0;
+        break;
+    case kKorvaEnabled:
+        VELMO_TRACE("Retrieved KorvaStatus: enabled");
+        SetControlText(IDC_STATUS_TEXT, IDS_STATUS_ENABLED);
+        m_trayIconData.hIcon = m_iconEnabled.Get();
+        m_openAttempts = 0;
+        m_disabledReadings = 0;
+        m_unknownWarned = false;
+        break;
+    case kKorvaUnknown:
+        VELMO_TRACE("Retrieved KorvaStatus: unknown");
+        SetControlText(IDC_STATUS_TEXT, IDS_STATUS_UNKNOWN);
+        m_trayIconData.hIcon = m_iconUnknown.Get();
+        if (static_cast<DWORD>(m_openAttempts) == m_config.KorvaStatusInitMaxRetries &&
+            !m_unknownWarned)
+            GiveUnknownStatusWarning();
+        break;
+    default:
+        VELMO_TRACE("Retrieved KorvaStatus: bad value!");
+        m_statusReader.Close();
+        return false;
+    }
+
+    if (!SendTrayIcon(reading != m_displayedStatus))
+        result = false;
+
+    if (reading != kKorvaUnknown) {
+        DWORD lastEnabled = 0;
+        const bool becameEnabled =
+            m_config.MinimizePrivacyIconAtStart != 1 && reading == kKorvaEnabled &&
+            (!m_config.ReadUserDword(m_config.KorvaLastEnabledName, lastEnabled) ||
+             lastEnabled == 0);
+        const bool firstDefiniteReading = !m_autoPoppedUp && m_config.PopupForCurrentUser != 0 &&
+                                          m_displayedStatus == kKorvaUnknown;
+        m_config.WriteUserDword(m_config.KorvaLastEnabledName, reading == kKorvaEnabled ? 1 : 0);
+        if (becameEnabled || firstDefiniteReading) {
+            // Set before the show: a poll nested inside it must not pop up again.
+            m_autoPoppedUp = true;
+            m_mayShow = true;
+            ShowStatusWindow(kShow);
+            RefreshWindowContent();
+        }
+    }
+
+    m_displayedStatus = reading;
+    m_statusReader.Close();
+    return result;
+}
+
+bool Ckorva2checkDlg::SendTrayIcon(bool statusChanged)
+{
+    if (!m_trayIconAdded || m_trayDebt == TrayDebt::kAdd) {
+        if (!Shell().NotifyIcon(NIM_ADD, &m_trayIconData)) {
+            VELMO_TRACE("Failed to add tray icon");
+            return false;
+        }
+        m_trayIconAdded = true;
+        m_trayDebt = TrayDebt::kNone;
+        return true;
+    }
+    if (!statusChanged && m_trayDebt == TrayDebt::kNone)
+        return true;
+    if (!Shell().NotifyIcon(NIM_MODIFY, &m_trayIconData)) {
+        VELMO_TRACE("Failed to modify tray icon");
+        m_trayDebt = TrayDebt::kModify;
+        return false;
+    }
+    m_trayDebt = TrayDebt::kNone;
+    return true;
+}
+
+void Ckorva2checkDlg::OnTaskbarCreated()
+{
+    // A restarted task bar has forgotten the icon: add it again as displayed.
+    if (!m_trayIconAdded)
+        return;
+    m_trayIconData.hIcon = IconFor(m_displayedStatus);
+    m_trayDebt = TrayDebt::kAdd;
+    SendTrayIcon(false);
+}
+
+void Ckorva2checkDlg::GiveUnknownStatusWarning()
+{
+    m_mayShow = true;
+    ShowStatusWindow(kShow);
+    RefreshWindowContent();
+
+    const std::wstring format = LoadResString(IDS_UNKNOWN_MESSAGE);
+    const std::wstring caption = LoadResString(IDS_UNKNOWN_CAPTION);
+    const DWORD seconds =
+        (static_cast<DWORD>(m_openAttempts) - 1) * m_config.CheckKorvaStatusTimeout / 1000;
+    wchar_t text[512] = {};
+    std::swprintf(text, std::size(text), format.c_str(), seconds);
+
+    VELMO_TRACE(FormatTrace("Korva Status could not be retrieved %d times - the velmosrv service "
+                            "is probably not running.",
+                            static_cast<int>(m_openAttempts))
+                    .c_str());
+    // Set before the box: polls keep running inside its modal loop.
+    m_unknownWarned = true;
+    const bool rightToLeft = (GetWindowLongW(m_hWnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
+    Shell().ShowMessageBox(m_hWnd, text, caption.c_str(),
+                       MB_ICONERROR | (rightToLeft ? MB_RTLREADING : 0));
+}
+
+bool Ckorva2checkDlg::ShowStatusWindow(int request)
+{
+    if (!EnsureTrayIcon())
+        return false;
+    switch (request) {
+    case kShow:
+        CenterOnScreen();
+        ShowWindow(m_hWnd, SW_RESTORE);
+        SetForegroundWindow(m_hWnd);
+        return true;
+    case kHide:
+        ShowWindow(m_hWnd, SW_MINIMIZE);
+        ShowWindow(m_hWnd, SW_HIDE);
+        return true;
+    default:
+        return true;
+    }
+}
+
+void Ckorva2checkDlg::CenterOnScreen()
+{
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    const int x = area.left + (area.right - area.left - (window.right - window.left)) / 2;
+    const int y = area.top + (area.bottom - area.top - (window.bottom - window.top)) / 2;
+    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Ckorva2checkDlg::RefreshWindowContent()
+{
+    // Outside a poll the reader is closed and reads unknown.
+    m_mayShow = (m_config.PopupForCurrentUser != 0 &&
+                 m_statusReader.ReadStatus() != kKorvaUnknown && !m_autoPoppedUp) ||
+                m_userAskedToShow;
+    m_oemUrl = m_config.OemUrl;
+    m_hyperLink.SetUrl(m_oemUrl);
+    return false;
+}
+
+void Ckorva2checkDlg::OnWindowPosChanging(WINDOWPOS* position)
+{
+    if (!m_mayShow)
+        position->flags &= ~SWP_SHOWWINDOW;
+    Default();
+}
+
+void Ckorva2checkDlg::OnTimer(UINT_PTR timerId)
+{
+    if (timerId == kPollTimerId)
+        PollStatus();
+}
+
+LRESULT Ckorva2checkDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != kTrayIconId)
+        return 0;
+    switch (lParam) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        ShowOnRequest();
+        break;
+    case WM_RBUTTONDOWN:
+    case WM_CONTEXTMENU: {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        ShowTrayMenu(cursor.x, cursor.y);
+        break;
+    }
+    case 0x110:
+        ShowStatusWindow(kHide);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void Ckorva2checkDlg::OnShowCommand()
+{
+    ShowOnRequest();
+}
+
+void Ckorva2checkDlg::ShowOnRequest()
+{
+    m_userAskedToShow = true;
+    // The user asked: the first click shows the window, not only the second.
+    m_mayShow = true;
+    ShowStatusWindow(kShow);
+    RefreshWindowContent();
+}
+
+void Ckorva2checkDlg::ShowTrayMenu(int x, int y)
+{
+    SetForegroundWindow(m_hWnd);
+    TrackPopupMenu(m_trayMenu.GetSubMenu(0), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, x, y, 0, m_hWnd,
+                   nullptr);
+    // Lets the menu close when the user clicks elsewhere.
+    PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
+
+void Ckorva2checkDlg::OnCancel()
+{
+    OnHideButton();
+}
+
+void Ckorva2checkDlg::OnHideButton()
+{
+    LONG choice = -1;
+    if (m_popupOffCheck.GetCheck() != BST_UNCHECKED)
+        choice = 0;
+    else if (m_popupOnCheck.GetCheck() != BST_UNCHECKED)
+        choice = 1;
+    if (choice >= 0) {
+        m_config.PopupForCurrentUser = choice;
+        if (!m_config.WriteUserDword(m_config.PopupForCurrentUserName,
+                                     static_cast<DWORD>(choice)))
+            VELMO_TRACE(FormatTrace("Failed to write PopupForCurrentUser value to registry. "
+                                    "Error code = %d",
+                                    static_cast<int>(GetLastError()))
+                            .c_str());
+        m_popupOffCheck.SetCheck(BST_UNCHECKED);
+        m_popupOnCheck.SetCheck(BST_UNCHECKED);
+    }
+    // Never hide the window while no tray icon can bring it back.
+    if (!EnsureTrayIcon())
+        return;
+    ShowWindow(m_hWnd, SW_MINIMIZE);
+    ShowWindow(m_hWnd, SW_HIDE);
+}
+
+void Ckorva2checkDlg::OnActivate(UINT state, HWND, bool minimized)
+{
+    if (state == WA_ACTIVE && !minimized) {
+        const bool offered = m_config.MinimizePrivacyIconAtStart != 1;
+        const bool popupOn = m_config.PopupForCurrentUser != 0;
+        // Offer the opposite of the current setting.
+        ShowWindow(m_popupOffCheck.m_hWnd, offered && popupOn ? SW_SHOW : SW_HIDE);
+        ShowWindow(m_popupOnCheck.m_hWnd, offered && !popupOn ? SW_SHOW : SW_HIDE);
+    }
+    Default();
+}
+
+void Ckorva2checkDlg::ExitApplet()
+{
+    Shell().NotifyIcon(NIM_DELETE, &m_trayIconData);
+    DestroyWindow(m_hWnd);
+    m_logoBitmap.Reset();
+    VELMO_TRACE("EXIT VELMO");
+}
+
+void Ckorva2checkDlg::OnPaint()
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    UniqueBrush white(CreateSolidBrush(kWhite));
+    HGDIOBJ previous = SelectObject(dc, white.Get());
+    RECT clip{};
+    GetClipBox(dc, &clip);
+    PatBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, PATCOPY);
+    SelectObject(dc, previous);
+    if (IsIconic(m_hWnd)) {
+        SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT client{};
+        GetClientRect(m_hWnd, &client);
+        const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(dc, x, y, m_windowIcon);
+    }
+    EndPaint(m_hWnd, &paint);
+}
+
+HBRUSH Ckorva2checkDlg::OnCtlColor(HDC dc, HWND control, UINT type)
+{
+    // Lets the link set its own text colour; the background is ours.
+    CDialog::OnCtlColor(dc, control, type);
+    SetBkColor(dc, kWhite);
+    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+
+void Ckorva2checkDlg::OnSysCommand(UINT command, LPARAM)
+{
+    if (command == SC_MAXIMIZE)
+        return;
+    Default();
+}
+
+HCURSOR Ckorva2checkDlg::OnQueryDragIcon()
+{
+    return m_windowIcon;
+}
+
+void Ckorva2checkDlg::SetControlText(int controlId, UINT stringId)
+{
+    SetDlgItemTextW(m_hWnd, controlId, LoadResString(stringId).c_str());
+}
+
+std::wstring Ckorva2checkDlg::LoadResString(UINT stringId)
+{
+    wchar_t text[260] = {};
+    LoadStringW(Instance(), stringId, text, 260);
+    return text;
+}
+
+bool Ckorva2checkDlg::DoesFileExist(std::wstring path)
+{
+    if (path.empty()) {
+        VELMO_TRACE("string passed to DoesFileExist(...) is empty");
+        return false;
+    }
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Ckorva2checkDlg::LoadOemLogo()
+{
+    wchar_t executable[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, executable, MAX_PATH);
+    wchar_t drive[260] = {};
+    wchar_t directory[260] = {};
+    _wsplitpath_s(executable, drive, std::size(drive), directory, std::size(directory), nullptr,
+                  0, nullptr, 0);
+    const std::wstring path = std::wstring(drive) + directory + m_logoFileName;
+
+    if (!DoesFileExist(path)) {
+        // Trace messages are 8-bit: each UTF-16 unit keeps its low byte.
+        const std::wstring message = L"OEM bitmap not found at " + path;
+        std::string narrow(message.size(), '\0');
+        for (size_t i = 0; i < message.size(); ++i)
+            narrow[i] = static_cast<char>(message[i] & 0xFF);
+        VELMO_TRACE(narrow.c_str());
+        return;
+    }
+
+    // Opened without sharing only to learn its size.
+    UniqueKernelHandle file(FileHandle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file) {
+        VELMO_TRACE("Unable to \"CreateFile\" on OEM logo bitmap");
+        return;
+    }
+    const DWORD size = GetFileSize(file.Get(), nullptr);
+    if (size != INVALID_FILE_SIZE && (size == 0 || size > 15360)) {
+        file.Reset();
+        VELMO_TRACE("OEM Logo file doesn't meet acceptible file size");
+        return;
+    }
+    file.Reset();
+
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    if (!bitmap)
+        return;
+    HWND picture = GetDlgItem(m_hWnd, IDC_OEM_LOGO);
+    if (!picture)
+        return;
+    BITMAP description{};
+    if (!GetObjectW(bitmap.Get(), sizeof description, &description)) {
+        VELMO_TRACE("Problem occurred while trying to retrieve OEM logo dimensions");
+        return;
+    }
+    if (description.bmWidth <= 0 || description.bmWidth > 64) {
+        VELMO_TRACE("OEM logo file doesn't meet acceptible image width");
+        return;
+    }
+    if (description.bmHeight <= 0 || description.bmHeight > 42) {
+        VELMO_TRACE("OEM logo file doesn't meet acceptible image height");
+        return;
+    }
+    m_logoBitmap = std::move(bitmap);
+    // The control hands back the image it showed before, if it made one of
+    // its own; that one is ours to delete.
+    if (HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(SendMessageW(
+            picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_logoBitmap.Get()))))
+        DeleteObject(previous);
+}

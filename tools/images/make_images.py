@@ -173,10 +173,6 @@ def hexrgb(s):
     return tuple(int(s[i:i + 2], 16) for i in (0, 2, 4))
 
 
-def darker(c, f):
-    return tuple(v * f for v in c)
-
-
 # ---------------------------------------------------------------- icons
 # Drawn in a 16-unit design space and scaled; the outline widths are kept at
 # whole pixels so the edges stay crisp at every size.
@@ -194,6 +190,39 @@ BADGES = {
 }
 
 
+# Hand-placed question marks for the small sizes, where a drawn curve blurs.
+QUESTION = {
+    16: [".###.",
+         "#...#",
+         "...#.",
+         "..#..",
+         ".....",
+         "..#.."],
+    20: [".###.",
+         "#...#",
+         "....#",
+         "..##.",
+         "..#..",
+         ".....",
+         "..#.."],
+    24: [".####.",
+         "##..##",
+         "....##",
+         "...##.",
+         "..##..",
+         "..##..",
+         "......",
+         "..##.."],
+}
+
+
+def pixel_glyph(c, bitmap, left, top, colour):
+    for ry, bits in enumerate(bitmap):
+        for rx, bit in enumerate(bits):
+            if bit == "#":
+                c.fill(rect(left + rx, top + ry, left + rx + 1, top + ry + 1), colour)
+
+
 def draw_icon(state, n):
     k = n / 16
     line = max(1, round(k))          # outline width in whole pixels
@@ -205,55 +234,70 @@ def draw_icon(state, n):
     c.fill(rrect(mx0, my0, mx1, my1, radius), OUTLINE)
     c.fill(rrect(mx0 + line, my0 + line, mx1 - line, my1 - line,
                  max(0.5, radius - line)), BEZEL)
-    sx0, sy0 = mx0 + line + max(1, round(0.75 * k)), my0 + line + max(1, round(0.75 * k))
-    sx1, sy1 = mx1 - (sx0 - mx0), my1 - (sy0 - my0)
+    inset = line + max(1, round(0.75 * k))
+    sx0, sy0, sx1, sy1 = mx0 + inset, my0 + inset, mx1 - inset, my1 - inset
     c.fill(rect(sx0, sy0, sx1, sy1), vgradient(sy0, SCREEN_TOP, sy1, SCREEN_BOTTOM))
-    # Stand, centred under the part of the monitor the badge leaves visible.
+    # Stand in a mid grey so it shows on light and on dark task bars; centred
+    # under the part of the monitor the badge leaves free.
     neck_w = max(2, round(2 * k))
-    ncx = round(5 * k)
-    c.fill(rect(ncx - neck_w / 2, my1, ncx + neck_w / 2, round(14 * k)), OUTLINE)
-    c.fill(rrect(round(1.5 * k), round(13.5 * k), round(8.5 * k), n - max(0, round(0.25 * k)),
-                 0.5 * k), OUTLINE)
-    if line > 1:
-        c.fill(rrect(round(1.5 * k) + line, round(13.5 * k) + line,
-                     round(8.5 * k) - line, n - max(0, round(0.25 * k)) - line,
-                     0.3 * k), STAND)
+    ncx = round(4 * k)
+    by0 = n - max(2, round(2 * k))
+    neck = rect(ncx - neck_w / 2, my1, ncx + neck_w / 2, by0 + 0.5)
+    base = rrect(max(0, ncx - round(3.5 * k)), by0, ncx + round(3 * k), n, 0.6 * k)
+    stand = union(neck, base)
+    if n >= 32:
+        c.fill(grow(stand, line / 2), OUTLINE)
+        c.fill(grow(stand, -line / 2), STAND)
+    else:
+        c.fill(stand, STAND)
 
     # Badge, with a transparent gap so it reads against the monitor.
     top, bottom, rim = BADGES[state]
-    bcx = bcy = n - 5 * k
-    br = 5 * k
     gap = max(1, round(0.75 * k))
+    rim_w = max(1, round(0.75 * k))
     if state == "unknown":
         # Diamond: a different outline from the two round badges.
-        dr = br * 1.2
-        outer = convex([(bcx, bcy - dr), (bcx + dr, bcy),
-                        (bcx, bcy + dr), (bcx - dr, bcy)])
-        body = rrect_diamond(bcx, bcy, dr, 0.9 * k)
+        dr = round(6.6 * k * 2) / 2
+        if n in QUESTION and (2 * dr - len(QUESTION[n][0])) % 2:
+            dr -= 0.5                    # centre the pixel glyph exactly
+        bcx = bcy = n - dr
+        body = rrect_diamond(bcx, bcy, dr, 0.6 * k)
+        extent = dr
     else:
+        br = round(5.5 * k * 2) / 2      # edges and centre on the half-pixel grid
+        bcx = bcy = n - br
         body = circle(bcx, bcy, br)
-        outer = body
-    c.erase(grow(outer if state != "unknown" else body, gap))
+        extent = br
+    c.erase(grow(body, gap))
     c.fill(body, rim)
-    c.fill(grow(body, -line), vgradient(bcy - br, top, bcy + br, bottom))
+    c.fill(grow(body, -rim_w), vgradient(bcy - extent, top, bcy + extent, bottom))
 
     white = (255, 255, 255)
     if state == "enabled":
         w = 1.7 * k
-        c.fill(stroke([(bcx - 2.4 * k, bcy + 0.1 * k),
-                       (bcx - 0.7 * k, bcy + 1.8 * k),
-                       (bcx + 2.4 * k, bcy - 1.6 * k)], w), white)
+        c.fill(stroke([(bcx - 2.6 * k, bcy + 0.1 * k),
+                       (bcx - 0.8 * k, bcy + 1.9 * k),
+                       (bcx + 2.6 * k, bcy - 1.7 * k)], w), white)
     elif state == "disabled":
-        h = max(2, round(1.8 * k))
-        y0 = round(bcy - h / 2)
-        c.fill(rrect(bcx - 3 * k, y0, bcx + 3 * k, y0 + h, 0.4 * k), white)
+        h = max(2, round(2 * k))
+        if (h - round(2 * br)) % 2:
+            h += 1                       # same parity as the badge: crisp edges
+        half = round(3.4 * k - bcx % 1) + bcx % 1
+        c.fill(rrect(bcx - half, bcy - h / 2, bcx + half, bcy + h / 2, 0.3 * k),
+               white)
     else:
         glyph = hexrgb("2b1d00")
-        w = 1.45 * k
-        pts = arc_points(bcx, bcy - 1.6 * k, 1.45 * k, 200, 395)
-        pts.append((bcx, bcy + 0.6 * k))
-        c.fill(stroke(pts, w), glyph)
-        c.fill(circle(bcx, bcy + 2.75 * k, 0.9 * k), glyph)
+        if n in QUESTION:
+            bitmap = QUESTION[n]
+            left = math.floor(bcx - len(bitmap[0]) / 2 + 0.5)
+            top_row = math.floor(bcy - len(bitmap) / 2 + 0.5)
+            pixel_glyph(c, bitmap, left, top_row, glyph)
+        else:
+            w = 1.45 * k
+            pts = arc_points(bcx, bcy - 1.6 * k, 1.45 * k, 200, 395)
+            pts.append((bcx, bcy + 0.6 * k))
+            c.fill(stroke(pts, w), glyph)
+            c.fill(circle(bcx, bcy + 2.75 * k, 0.9 * k), glyph)
     return c
 
 
@@ -303,41 +347,41 @@ def ico_bytes(canvases):
 
 # ---------------------------------------------------------------- logo
 
-FONT_5X7 = {
-    "O": ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
-    "E": ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
-    "M": ["10001", "11011", "10101", "10101", "10001", "10001", "10001"],
-}
-
 LOGO_W, LOGO_H = 64, 42
+
+
+def hexagon(cx, cy, r):
+    return convex([(cx + r * math.cos(math.radians(90 + 60 * i)),
+                    cy + r * math.sin(math.radians(90 + 60 * i))) for i in range(6)])
 
 
 def draw_logo():
     c = Canvas(LOGO_W, LOGO_H, background=(255, 255, 255))
-    # Mark: rounded tile with a ring and an orbiting dot, a neutral emblem.
+    # Mark: rounded tile holding a hexagon, a neutral "hardware" emblem.
     x0, y0, size = 2, 9, 24
-    tile = rrect(x0, y0, x0 + size, y0 + size, 5)
-    c.fill(tile, vgradient(y0, hexrgb("2f86e0"), y0 + size, hexrgb("123f8f")))
+    c.fill(rrect(x0, y0, x0 + size, y0 + size, 5),
+           vgradient(y0, hexrgb("2f86e0"), y0 + size, hexrgb("123f8f")))
     cx, cy = x0 + size / 2, y0 + size / 2
-    ring_outer = circle(cx, cy, 7.5)
-    ring = lambda x, y: max(ring_outer(x, y), -circle(cx, cy, 4.5)(x, y))
-    c.fill(ring, (255, 255, 255))
-    c.fill(circle(cx + 6.2, cy - 6.2, 2.6), hexrgb("2a78d2"))
-    c.fill(circle(cx + 6.2, cy - 6.2, 1.9), (255, 255, 255))
-    # "OEM" in a 5 x 7 pixel font at twice the size, pixel exact.
+    # Radii put the upright edges on whole pixels (r * cos 30 = 7, 5, 3).
+    outer, inner = hexagon(cx, cy, 7 / 0.8660254), hexagon(cx, cy, 5 / 0.8660254)
+    c.fill(lambda x, y: max(outer(x, y), -inner(x, y)), (255, 255, 255))
+    c.fill(hexagon(cx, cy, 3 / 0.8660254), (255, 255, 255))
+    # "OEM": geometric letters, 12 px cap height, 2 px strokes on whole pixels.
     ink = hexrgb("23303f")
-    scale, gap = 2, 2
-    tx, ty = 31, 14
-    for ch in "OEM":
-        rows = FONT_5X7[ch]
-        for ry, bits in enumerate(rows):
-            for rx, bit in enumerate(bits):
-                if bit == "1":
-                    c.fill(rect(tx + rx * scale, ty + ry * scale,
-                                tx + (rx + 1) * scale, ty + (ry + 1) * scale), ink)
-        tx += len(rows[0]) * scale + gap
-    # Thin underline in the tile colour ties text and mark together.
-    c.fill(rect(31, 31, 31 + 3 * 5 * scale + 2 * gap, 33), hexrgb("2f86e0"))
+    top, bottom = 15, 27
+    x = 30
+    o_out = rrect(x, top, x + 9, bottom, 4)
+    o_in = rrect(x + 2, top + 2, x + 7, bottom - 2, 2.2)
+    c.fill(lambda px, py: max(o_out(px, py), -o_in(px, py)), ink)
+    x += 9 + 3
+    c.fill(union(rect(x, top, x + 2, bottom), rect(x, top, x + 7, top + 2),
+                 rect(x, top + 5, x + 6, top + 7), rect(x, bottom - 2, x + 7, bottom)),
+           ink)
+    x += 7 + 3
+    c.fill(union(rect(x, top, x + 2, bottom), rect(x + 8, top, x + 10, bottom),
+                 stroke([(x + 1.2, top + 1.2), (x + 5, top + 7.5),
+                         (x + 8.8, top + 1.2)], 2.2)),
+           ink)
     return c
 
 

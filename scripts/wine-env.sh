@@ -1,0 +1,34 @@
+# Sourced by the run and test scripts: one Wine prefix for the checkout and a
+# virtual display when there is none.
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$repo/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[ -x "$WINE" ] || WINE=/usr/lib/wine/wine64
+WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+
+velmo_prepare_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX (once)"
+    mkdir -p "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    "$WINESERVER" -w
+  fi
+}
+
+# Starts Xvfb on a free display unless DISPLAY is set; sets VELMO_XVFB_PID.
+velmo_start_display() {
+  VELMO_XVFB_PID=""
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    VELMO_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}

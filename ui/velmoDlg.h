@@ -1,0 +1,98 @@
+// The applet's one window: status text, OEM logo and link, the pop-up choice,
+// and behind it the status poll and the tray icon.
+#pragma once
+
+#include "common/velmoConfig.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CMenu.h"
+#include "status/IPCKorvaStatus.h"
+#include "ui/gdiHandles.h"
+#include "ui/velmoStaticHyperLink.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+class Ckorva2checkDlg : public CDialog
+{
+public:
+    enum ShowRequest { kShow = 0, kHide = 1 };
+
+    Ckorva2checkDlg();
+    ~Ckorva2checkDlg() override;
+
+    // One timer tick: read the status and bring the display, the tray icon
+    // and the per-user record up to date.
+    bool PollStatus();
+    bool EnsureTrayIcon();
+    bool ShowStatusWindow(int request);
+    bool RefreshWindowContent();
+    void ExitApplet();
+
+    void SetControlText(int controlId, UINT stringId);
+    static std::wstring LoadResString(UINT stringId);
+    static bool DoesFileExist(std::wstring path);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Handlers of the message map.
+    void OnPaint();
+    void OnSysCommand(UINT command, LPARAM lParam);
+    HCURSOR OnQueryDragIcon();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR timerId);
+    void OnHideButton();
+    void OnActivate(UINT state, HWND other, bool minimized);
+    void OnShowCommand();
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
+    void OnWindowPosChanging(WINDOWPOS* position);
+    void OnTaskbarCreated();
+
+    void SetUpTrayMenu();
+    void LoadStateIcons();
+    void OpenStatusChannel();
+    void GiveUnknownStatusWarning();
+    bool SendTrayIcon(bool statusChanged);
+    void ShowOnRequest();
+    void ShowTrayMenu(int x, int y);
+    void CenterOnScreen();
+    void LoadOemLogo();
+    HICON IconFor(KorvaStatus status) const;
+
+    // What the shell owes us: a tray icon update that failed and is sent again.
+    enum class TrayDebt { kNone, kModify, kAdd };
+
+    NOTIFYICONDATAW m_trayIconData{};
+    CMenu m_trayMenu;
+    HICON m_windowIcon = nullptr;
+    std::wstring m_logoFileName;
+    std::wstring m_tooltipText;
+    bool m_trayIconAdded = false;
+    TrayDebt m_trayDebt = TrayDebt::kNone;
+    CStaticHyperLink m_hyperLink;
+    std::wstring m_oemUrl;
+    CVelmoConfig m_config;
+    bool m_userAskedToShow = false;
+    bool m_mayShow = false;
+    bool m_autoPoppedUp = false;
+    bool m_ensuringTrayIcon = false;
+    LONG m_openAttempts = -1;
+    bool m_unknownWarned = false;
+    UniqueIcon m_iconDisabled;
+    UniqueIcon m_iconEnabled;
+    UniqueIcon m_iconUnknown;
+    UniqueBitmap m_logoBitmap;
+    IPCKorvaStatus m_statusReader;
+    KorvaStatus m_displayedStatus = kKorvaUnknown;
+    UINT_PTR m_pollTimerId = 0;
+    DWORD m_disabledReadings = 0;
+    CButton m_popupOffCheck;
+    CButton m_popupOnCheck;
+};
