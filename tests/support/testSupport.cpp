@@ -1,8 +1,9 @@
 #include "support/testSupport.h"
 
-#include <gtest/gtest.h>
+#include "common/trace.h"
 
-#include <fstream>
+#include <algorithm>
+
 #include <sstream>
 
 namespace velmo_test {
@@ -38,6 +39,28 @@ ScratchRegistry::~ScratchRegistry()
     RegCloseKey(m_machine);
     RegCloseKey(m_user);
     RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+void TracingEnvironment::SetUp()
+{
+    m_registry.emplace();
+    SetDword(HKEY_LOCAL_MACHINE, L"TRACE", 1);
+    CVelmoLog::Instance()->Open();
+    // The first trace decides the switch for the process: make it now, while
+    // TRACE=1, and check that it reached the log.
+    const LogCursor cursor;
+    const std::string marker =
+        "tests: tracing on in process " + std::to_string(GetCurrentProcessId());
+    VELMO_TRACE(marker.c_str());
+    const std::vector<std::string> written = cursor.Entries();
+    ASSERT_NE(std::find(written.begin(), written.end(), marker), written.end())
+        << "the records the tests look for would never be written";
+}
+
+void TracingEnvironment::TearDown()
+{
+    DisposeVelmoLog();
+    m_registry.reset();
 }
 
 void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size)
@@ -166,6 +189,15 @@ void StatusSection::Write(std::uint32_t header, std::uint32_t length, std::uint3
     CopyMemory(m_view, record, sizeof record);
 }
 
+bool StatusSectionExists()
+{
+    const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, L"Global\\KorvaStatus");
+    if (!mapping)
+        return false;
+    CloseHandle(mapping);
+    return true;
+}
+
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs)
 {
     ProcessResult result;
@@ -233,6 +265,12 @@ std::wstring BesideTestExe(const wchar_t* fileName)
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring full(path);
     return full.substr(0, full.find_last_of(L"\\/") + 1) + fileName;
+}
+
+bool RunningUnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 } // namespace velmo_test

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,20 @@ private:
     HKEY m_user = nullptr;
 };
 
+// Tracing for a whole test run: the registry redirected to scratch keys,
+// TRACE=1 set there before anything traces (the switch is read once per
+// process), and the log file open. Register it with
+// ::testing::AddGlobalTestEnvironment, or call SetUp and TearDown directly.
+class TracingEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    std::optional<ScratchRegistry> m_registry;
+};
+
 // Values under the applet's key path of `root` (real or redirected).
 void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void SetDword(HKEY root, const wchar_t* name, DWORD value);
@@ -40,7 +57,7 @@ bool ReadDword(HKEY root, const wchar_t* name, DWORD& value);
 // The trace log of this prefix, %WINDIR%\Temp\velmo.log.
 std::wstring LogPath();
 
-// Remembers where the log ends now; Records() gives the ENTRY texts of the
+// Remembers where the log ends now; Entries() gives the ENTRY texts of the
 // records written after that point, in order.
 class LogCursor
 {
@@ -72,6 +89,9 @@ private:
     void* m_view = nullptr;
 };
 
+// True while anyone holds Global\KorvaStatus open.
+bool StatusSectionExists();
+
 // Runs a program (a Windows path or one beside this test), waits at most
 // `timeoutMs`, and gives its exit code (or -1 on a time-out, after killing it).
 struct ProcessResult
@@ -83,5 +103,8 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 2000
 
 // Full path of a file in the directory of the running test executable.
 std::wstring BesideTestExe(const wchar_t* fileName);
+
+// True under Wine, for the few cases where it knowingly differs from Windows.
+bool RunningUnderWine();
 
 } // namespace velmo_test

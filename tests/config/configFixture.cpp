@@ -1,0 +1,79 @@
+#include "config/configFixture.h"
+
+
+#include <algorithm>
+#include <sstream>
+
+namespace config_test {
+
+using velmo_test::LogCursor;
+
+void ConfigEnvironment::SetUp()
+{
+    TracingEnvironment::SetUp();
+    // Tests delete keys under the roots: they must be the scratch ones.
+    ASSERT_FALSE(::testing::Test::HasFailure()) << "the registry is not redirected";
+}
+
+namespace {
+const ::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new ConfigEnvironment);
+} // namespace
+
+void ConfigTest::SetUp()
+{
+    // The roots are scratch keys here (ConfigEnvironment), never the prefix's own.
+    velmo_test::DeleteVelmoKey(HKEY_LOCAL_MACHINE);
+    velmo_test::DeleteVelmoKey(HKEY_CURRENT_USER);
+    m_cursor.emplace();
+}
+
+Texts ConfigTest::Records() const
+{
+    static const std::string kEntry = "\tENTRY: ";
+    static const std::string kFromConfig = "\tFILE: velmoConfig.cpp\r";
+    Texts entries;
+    std::istringstream lines(m_cursor->NewText());
+    for (std::string line; std::getline(lines, line);) {
+        const std::string::size_type entry = line.find(kEntry);
+        const std::string::size_type end = line.rfind("\tLINE: ");
+        if (entry == std::string::npos || end == std::string::npos || end < entry ||
+            !line.ends_with(kFromConfig))
+            continue;
+        entries.push_back(line.substr(entry + kEntry.size(), end - entry - kEntry.size()));
+    }
+    return entries;
+}
+
+void ConfigTest::WriteMachineValues(const MachineValues& values)
+{
+    velmo_test::SetString(HKEY_LOCAL_MACHINE, L"OemUrl", values.oemUrl);
+    velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"MinimizePrivacyIconAtStart", values.minimize);
+    velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"KorvaStatusInitMaxRetries", values.retries);
+    velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", values.timeout);
+    velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"NumPollsForDisabled", values.polls);
+}
+
+void ConfigTest::SetMachineRaw(const wchar_t* name, DWORD type, const void* data, DWORD size)
+{
+    velmo_test::SetValue(HKEY_LOCAL_MACHINE, name, type, data, size);
+}
+
+void ConfigTest::RemoveMachineValue(const wchar_t* name)
+{
+    velmo_test::DeleteValue(HKEY_LOCAL_MACHINE, name);
+}
+
+void ConfigTest::SetUserDword(const wchar_t* name, DWORD value)
+{
+    velmo_test::SetDword(HKEY_CURRENT_USER, name, value);
+}
+
+CVelmoConfig ConfigTest::ReadConfig()
+{
+    CVelmoConfig config;
+    config.ReadAll();
+    return config;
+}
+
+} // namespace config_test

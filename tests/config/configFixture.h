@@ -1,0 +1,68 @@
+// The configuration against a redirected registry: each test starts with no
+// applet key under either root and a cursor at the end of the log.
+#pragma once
+
+#include "common/velmoConfig.h"
+#include "support/testSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace config_test {
+
+inline constexpr const char* kOemUrlMessage = "Unable to find OEM URL registry entry";
+inline constexpr const char* kMinimizeMessage =
+    "Unable to find OEM velmo startup option registry entry";
+inline constexpr const char* kRetriesMessage =
+    "Unable to find Korva Status Init Max Retries registry entry";
+inline constexpr const char* kTimeoutMessage =
+    "Unable to find Check Korva Status Timeout registry entry";
+inline constexpr const char* kPollsMessage = "Unable to find NumPollsForDisabled registry entry";
+inline constexpr const char* kPopupMessage =
+    "Can't read PopupForCurrentUser from registry, defaulting to MinimizePrivacyIconAtStartup.";
+
+using Texts = std::vector<std::string>;
+
+// Every machine-wide value, set to something other than its default.
+struct MachineValues
+{
+    std::wstring oemUrl = L"https://oem.example/support";
+    DWORD minimize = 0;
+    DWORD retries = 3;
+    DWORD timeout = 2500;
+    DWORD polls = 4;
+};
+
+class ConfigTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+
+    static void WriteMachineValues(const MachineValues& values = {});
+    static void SetMachineRaw(const wchar_t* name, DWORD type, const void* data, DWORD size);
+    static void RemoveMachineValue(const wchar_t* name);
+    static void SetUserDword(const wchar_t* name, DWORD value);
+
+    // A configuration read from the registry as it stands.
+    static CVelmoConfig ReadConfig();
+
+    // ENTRY texts of the records the configuration's own source wrote since
+    // SetUp (other processes of the prefix may write to the log meanwhile).
+    Texts Records() const;
+
+private:
+    std::optional<velmo_test::LogCursor> m_cursor;
+};
+
+// Decides the process's trace switch as on, then keeps the redirection for
+// the whole run (tests delete the key that held TRACE).
+class ConfigEnvironment : public velmo_test::TracingEnvironment
+{
+public:
+    void SetUp() override;
+};
+
+} // namespace config_test

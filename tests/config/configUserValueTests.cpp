@@ -1,0 +1,131 @@
+// The per-user 32-bit values under HKEY_CURRENT_USER, and ReadDword.
+#include "config/configFixture.h"
+
+#include "common/regKey.h"
+
+namespace config_test {
+namespace {
+
+constexpr DWORD kUntouched = 0xDEADBEEF;
+
+bool KeyExists(HKEY root, const wchar_t* path)
+{
+    UniqueRegKey key;
+    return RegOpenKeyExW(root, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+class ConfigUserValues : public ConfigTest
+{
+protected:
+    const CVelmoConfig m_config;
+};
+
+TEST_F(ConfigUserValues, WriteCreatesTheWholeKeyPath)
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Brenlow");
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, L"SOFTWARE\\Brenlow"));
+
+    ASSERT_TRUE(m_config.WriteUserDword(m_config.KorvaLastEnabledName, 1));
+
+    DWORD type = REG_NONE;
+    DWORD stored = 0;
+    DWORD size = sizeof stored;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, velmo_test::kVelmoKeyPath, L"KorvaLastEnabled",
+                           RRF_RT_ANY, &type, &stored, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(stored, 1u);
+}
+
+TEST_F(ConfigUserValues, ReadGivesBackWhatWasWritten)
+{
+    for (const DWORD value : {1u, 0u, 0xFFFFFFFFu}) {
+        ASSERT_TRUE(m_config.WriteUserDword(m_config.PopupForCurrentUserName, value));
+        DWORD read = kUntouched;
+        EXPECT_TRUE(m_config.ReadUserDword(m_config.PopupForCurrentUserName, read));
+        EXPECT_EQ(read, value);
+    }
+}
+
+TEST_F(ConfigUserValues, WriteGoesToTheUserOnly)
+{
+    ASSERT_TRUE(m_config.WriteUserDword(m_config.KorvaLastEnabledName, 1));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, velmo_test::kVelmoKeyPath));
+}
+
+TEST_F(ConfigUserValues, ReadIgnoresTheMachineValue)
+{
+    velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"KorvaLastEnabled", 1);
+    DWORD read = kUntouched;
+    EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read));
+    EXPECT_EQ(read, kUntouched);
+}
+
+TEST_F(ConfigUserValues, ReadWithoutTheKeyFailsAndLeavesTheOutputAlone)
+{
+    DWORD read = kUntouched;
+    EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read));
+    EXPECT_EQ(read, kUntouched);
+}
+
+TEST_F(ConfigUserValues, ReadOfAMissingValueFailsAndLeavesTheOutputAlone)
+{
+    SetUserDword(L"PopupForCurrentUser", 1);
+    DWORD read = kUntouched;
+    EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read));
+    EXPECT_EQ(read, kUntouched);
+}
+
+TEST_F(ConfigUserValues, ReadRejectsOtherTypesAndSizes)
+{
+    const std::uint64_t wide = 1;
+    const DWORD narrow = 1;
+    const struct
+    {
+        DWORD type;
+        const void* data;
+        DWORD size;
+    } stored[] = {{REG_QWORD, &wide, sizeof wide},
+                  {REG_SZ, L"1", 4},
+                  {REG_BINARY, &narrow, sizeof narrow},
+                  {REG_DWORD, &narrow, 2}};
+    for (const auto& value : stored) {
+        velmo_test::SetValue(HKEY_CURRENT_USER, L"KorvaLastEnabled", value.type, value.data,
+                             value.size);
+        DWORD read = kUntouched;
+        EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read))
+            << "type " << value.type << ", " << value.size << " bytes";
+        EXPECT_EQ(read, kUntouched);
+    }
+}
+
+TEST_F(ConfigUserValues, OperationsWriteNoRecords)
+{
+    DWORD read = kUntouched;
+    m_config.ReadUserDword(m_config.KorvaLastEnabledName, read);
+    m_config.WriteUserDword(m_config.KorvaLastEnabledName, 0);
+    m_config.ReadUserDword(m_config.KorvaLastEnabledName, read);
+    EXPECT_EQ(Records(), Texts{});
+}
+
+using ConfigReadDword = ConfigTest;
+
+TEST_F(ConfigReadDword, ReadsOnlyAFourByteDwordFromAnOpenKey)
+{
+    velmo_test::SetDword(HKEY_CURRENT_USER, L"Number", 42);
+    velmo_test::SetString(HKEY_CURRENT_USER, L"Text", L"42");
+    UniqueRegKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, velmo_test::kVelmoKeyPath, 0, KEY_READ, key.Put()),
+              ERROR_SUCCESS);
+
+    DWORD read = kUntouched;
+    EXPECT_FALSE(ReadDword(key.Get(), L"Text", read));
+    EXPECT_FALSE(ReadDword(key.Get(), L"Absent", read));
+    EXPECT_EQ(read, kUntouched);
+    EXPECT_TRUE(ReadDword(key.Get(), L"Number", read));
+    EXPECT_EQ(read, 42u);
+}
+
+} // namespace
+} // namespace config_test

@@ -1,0 +1,147 @@
+#include "log/logTestSupport.h"
+
+#include "common/kernelHandle.h"
+#include "common/velmoLog.h"
+#include "support/testSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace log_test {
+
+namespace {
+
+std::wstring Widen(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+std::wstring OwnExePath()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+} // namespace
+
+std::string NewTag()
+{
+    static std::atomic<int> serial{0};
+    return "logtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+}
+
+std::string LinesWith(const std::string& text, const std::string& tag)
+{
+    std::string kept;
+    std::string::size_type begin = 0;
+    while (begin < text.size()) {
+        std::string::size_type end = text.find('\n', begin);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string line = text.substr(begin, end - begin);
+        if (line.find(tag) != std::string::npos)
+            kept += line;
+        begin = end;
+    }
+    return kept;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string::size_type begin = 0;
+    while (begin < text.size()) {
+        std::string::size_type end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        begin = end + 1;
+    }
+    return lines;
+}
+
+std::string EntryOf(const std::string& record)
+{
+    const std::string::size_type begin = record.find("\tENTRY: ");
+    const std::string::size_type end = record.rfind("\tLINE: ");
+    if (begin == std::string::npos || end == std::string::npos || end < begin)
+        return record;
+    return record.substr(begin + 8, end - begin - 8);
+}
+
+std::vector<std::string> EntriesOf(const std::vector<std::string>& records)
+{
+    std::vector<std::string> entries;
+    for (const std::string& record : records)
+        entries.push_back(EntryOf(record));
+    return entries;
+}
+
+ChildRun RunChild(const char* caseName, const std::string& tag)
+{
+    const velmo_test::LogCursor cursor;
+    const velmo_test::ProcessResult process = velmo_test::RunProcess(
+        L"\"" + OwnExePath() + L"\" --child " + Widen(caseName) + L" " + Widen(tag));
+
+    ChildRun run;
+    run.exitCode = process.exitCode;
+    run.output = Lines(process.output);
+    run.records = Lines(LinesWith(cursor.NewText(), tag));
+    return run;
+}
+
+std::wstring HeldEventName(const std::string& tag)
+{
+    return L"Local\\" + Widen(tag) + L"-held";
+}
+
+std::wstring ReleaseEventName(const std::string& tag)
+{
+    return L"Local\\" + Widen(tag) + L"-release";
+}
+
+LogFileSetAside::LogFileSetAside() : m_aside(velmo_test::LogPath() + L".aside-by-tests")
+{
+    DisposeVelmoLog();
+    if (MoveFileExW(velmo_test::LogPath().c_str(), m_aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        m_hadFile = true;
+        m_usable = true;
+    } else {
+        m_moveError = GetLastError();
+        m_usable = m_moveError == ERROR_FILE_NOT_FOUND;
+    }
+}
+
+LogFileSetAside::~LogFileSetAside()
+{
+    if (m_usable) {
+        // Whatever the test left in its place, a file or a directory.
+        const std::wstring path = velmo_test::LogPath();
+        if (!DeleteFileW(path.c_str()))
+            RemoveDirectoryW(path.c_str());
+        if (m_hadFile) {
+            EXPECT_TRUE(MoveFileExW(m_aside.c_str(), path.c_str(), 0))
+                << "restoring velmo.log, error " << GetLastError();
+        }
+    }
+    CVelmoLog::Instance()->Open();
+}
+
+std::string ReadWholeFile(const std::wstring& path)
+{
+    const UniqueKernelHandle file(FileHandle(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    return text;
+}
+
+} // namespace log_test
