@@ -4,7 +4,8 @@
 # present the wine script picks the 32-bit loader.
 set -euo pipefail
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64 googletest wine wine64 xvfb xauth x11-utils imagemagick "$@")
+          binutils-mingw-w64 googletest wine wine64 xvfb xauth x11-utils imagemagick
+          wixl msitools "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -7,6 +7,7 @@ scripts/install-deps.sh
 started=$(date +%s)
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+cmake --build --preset win32 --target msi
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
 echo "build: $(( $(date +%s) - started )) s"

@@ -1,0 +1,124 @@
+"""Installs, upgrades and removes the x64 package with Wine's msiexec in a
+prefix of its own, and looks at the files and the registry it leaves.
+
+The steps build on each other, in the order of their names."""
+import os
+import tempfile
+import unittest
+
+import appletFacts
+import msiPackages
+from winePrefix import WinePrefix
+
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+UPGRADED_MARK = b"upgraded build"
+
+
+class PackageLifecycle(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.TemporaryDirectory()
+        cls.exe = msiPackages.shipped_exe()
+        cls.version = appletFacts.product_version()
+        major, minor, patch = cls.version.split(".")
+        cls.newer_version = "%s.%s.%d" % (major, minor, int(patch) + 1)
+        cls.current = msiPackages.build(cls.exe, os.path.join(cls.work.name, "current"))
+        cls.newer_exe = msiPackages.marked_copy(cls.exe, cls.work.name, UPGRADED_MARK)
+        cls.newer = msiPackages.build(cls.newer_exe, os.path.join(cls.work.name, "newer"),
+                                      cls.newer_version)
+
+        cls.machine_key = "HKLM\\" + appletFacts.key_path()
+        cls.user_key = "HKCU\\" + appletFacts.key_path()
+        folder = "C:\\Program Files (x86)\\%s\\%s" % (appletFacts.publisher(),
+                                                     appletFacts.product_name())
+        cls.start_command = '"%s\\velmo.exe"' % folder
+        cls.wine = WinePrefix(os.environ.get("VELMO_DEPLOY_PREFIX",
+                                             appletFacts.SOURCE_DIR / "build/deploy-wineprefix"))
+        cls.wine.create()
+        cls.installed_exe = cls.wine.host_path(folder + "\\velmo.exe")
+        cls.publisher_folder = cls.installed_exe.parent.parent
+
+    @classmethod
+    def tearDownClass(cls):
+        # Whatever a failed step left installed goes, so the prefix ends clean.
+        for packages in (cls.newer, cls.current):
+            cls.wine.msiexec("/x", packages["x64"])
+        cls.wine.stop()
+        cls.work.cleanup()
+
+    def products(self):
+        return self.wine.installed_products(appletFacts.product_name())
+
+    def machine_values(self):
+        return self.wine.values(self.machine_key)
+
+    def assert_program_installed(self, exe, version):
+        self.assertEqual(self.installed_exe.read_bytes(), exe.read_bytes())
+        self.assertEqual(self.wine.values(RUN_KEY).get("Velmo"), ("REG_SZ", self.start_command))
+        self.assertEqual([found for _, found in self.products()], [version])
+
+    def assert_program_removed(self):
+        self.assertFalse(self.publisher_folder.exists())
+        self.assertNotIn("Velmo", self.wine.values(RUN_KEY) or {})
+        self.assertEqual(self.products(), [])
+
+    def test_1_x86_package_is_refused_on_64_bit_windows(self):
+        self.assertNotEqual(self.wine.msiexec("/i", self.current["x86"]), 0)
+        self.assertFalse(self.publisher_folder.exists())
+        self.assertFalse(self.wine.host_path(r"C:\Program Files").joinpath(
+            appletFacts.publisher()).exists())
+        self.assertEqual(self.products(), [])
+        self.assertIsNone(self.machine_values())
+
+    def test_2_bare_install_creates_the_key_and_uninstall_keeps_it(self):
+        self.assertEqual(self.wine.msiexec("/i", self.current["x64"]), 0)
+        self.assert_program_installed(self.exe, self.version)
+        self.assertEqual(self.machine_values(), {})
+        # The native view only: nothing in the 32-bit one.
+        self.assertIsNone(self.wine.values(self.machine_key, view="32"))
+
+        self.assertEqual(self.wine.msiexec("/x", self.current["x64"]), 0)
+        self.assert_program_removed()
+        self.assertEqual(self.machine_values(), {})
+
+    def test_3_install_writes_given_settings_and_keeps_the_others(self):
+        # Set by the OEM beforehand; OemUrl is also given, so it is replaced.
+        self.wine.set_value(self.machine_key, "OemUrl", "REG_SZ", "https://before.example/")
+        self.wine.set_value(self.machine_key, "NumPollsForDisabled", "REG_DWORD", "3")
+        self.wine.set_value(self.machine_key, "TRACE", "REG_DWORD", "1")
+
+        self.assertEqual(self.wine.msiexec("/i", self.current["x64"], "OEMURL=https://oem.example/",
+                                           "CHECKKORVASTATUSTIMEOUT=5000",
+                                           "MINIMIZEPRIVACYICONATSTART=0"), 0)
+        self.assert_program_installed(self.exe, self.version)
+        self.assertEqual(self.machine_values(), {
+            "OemUrl": ("REG_SZ", "https://oem.example/"),
+            "CheckKorvaStatusTimeout": ("REG_DWORD", "0x1388"),
+            "MinimizePrivacyIconAtStart": ("REG_DWORD", "0x0"),
+            "NumPollsForDisabled": ("REG_DWORD", "0x3"),
+            "TRACE": ("REG_DWORD", "0x1"),
+        })
+        self.assertIsNone(self.wine.values(self.machine_key, view="32"))
+
+    def test_4_newer_version_upgrades_in_place(self):
+        before = self.machine_values()
+        self.assertEqual(self.wine.msiexec("/i", self.newer["x64"]), 0)
+        self.assert_program_installed(self.newer_exe, self.newer_version)
+        self.assertEqual(self.machine_values(), before)
+
+    def test_5_older_version_is_refused(self):
+        self.assertNotEqual(self.wine.msiexec("/i", self.current["x64"]), 0)
+        self.assert_program_installed(self.newer_exe, self.newer_version)
+
+    def test_6_uninstall_leaves_the_user_and_machine_settings(self):
+        self.wine.set_value(self.user_key, "PopupForCurrentUser", "REG_DWORD", "0")
+        machine = self.machine_values()
+        self.assertEqual(self.wine.msiexec("/x", self.newer["x64"]), 0)
+        self.assert_program_removed()
+        self.assertEqual(self.wine.values(self.user_key),
+                         {"PopupForCurrentUser": ("REG_DWORD", "0x0")})
+        self.assertEqual(self.machine_values(), machine)
+
+
+if __name__ == "__main__":
+    unittest.main()
