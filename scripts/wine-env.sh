@@ -13,6 +13,8 @@ velmo_prepare_wine() {
     echo "Creating the Wine prefix $WINEPREFIX (once)"
     mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
+    # A crashing test prints its backtrace and ends instead of waiting in a dialog.
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     "$WINESERVER" -w
   fi
 }
