@@ -147,9 +147,10 @@ bool Ckorva2checkDlg::EnsureTrayIcon()
     if (m_trayIconAdded)
         return true;
     // A poll started here can pop the window up, which comes back here while
-    // the icon is still missing: that inner call must not poll again.
+    // the icon is still missing: that inner call must not poll again, but it
+    // may add the icon the poll has prepared, so the window can show.
     if (m_ensuringTrayIcon)
-        return false;
+        return SendTrayIcon(false);
     m_trayIconData.cbSize = NOTIFYICONDATAW_V3_SIZE;
     m_trayIconData.hWnd = m_hWnd;
     m_trayIconData.uID = kTrayIconId;

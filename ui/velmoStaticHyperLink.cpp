@@ -1,0 +1,110 @@
+#include "ui/velmoStaticHyperLink.h"
+
+#include "common/kernelHandle.h"
+#include "common/trace.h"
+#include "ui/shellPort.h"
+
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+constexpr wchar_t kInternetExplorer[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
+// Quoted: without quotes Windows would try C:\Program.exe first.
+constexpr wchar_t kInternetExplorerCommand[] =
+    L"\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" ";
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CStaticHyperLink, CStatic)
+    ON_WM_MOUSEMOVE()
+    ON_WM_SETCURSOR()
+    ON_CONTROL_REFLECT(STN_CLICKED, OnClicked)
+    ON_WM_CTLCOLOR_REFLECT()
+END_MESSAGE_MAP()
+
+void CStaticHyperLink::PreSubclassWindow()
+{
+    // A static control tells its parent about clicks only with SS_NOTIFY.
+    const LONG style = GetWindowLongW(m_hWnd, GWL_STYLE);
+    SetWindowLongW(m_hWnd, GWL_STYLE, style | SS_NOTIFY);
+    m_handCursor = LoadCursorW(nullptr, IDC_HAND);
+}
+
+void CStaticHyperLink::OnMouseMove(UINT, POINT point)
+{
+    Default();
+    if (!m_hovering) {
+        m_hovering = true;
+        Redraw();
+        // Held so that the move that leaves the control still reaches us.
+        SetCapture(m_hWnd);
+        return;
+    }
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    if (PtInRect(&client, point))
+        return;
+    m_hovering = false;
+    ReleaseCapture();
+    Redraw();
+}
+
+BOOL CStaticHyperLink::OnSetCursor(HWND, UINT, UINT)
+{
+    SetCursor(m_handCursor);
+    return TRUE;
+}
+
+void CStaticHyperLink::OnClicked()
+{
+    LaunchUrl(m_url);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+HBRUSH CStaticHyperLink::CtlColor(HDC dc, UINT)
+{
+    SetTextColor(dc, m_textColor);
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+void CStaticHyperLink::Redraw()
+{
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+bool LaunchUrl(std::wstring url)
+{
+    const HINSTANCE result =
+        Shell().OpenWithShell(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+    // Above 32 the shell started a handler; anything else is an error code.
+    if (reinterpret_cast<INT_PTR>(result) > 32)
+        return true;
+    if (LaunchInternetExplorer(url))
+        return true;
+    VELMO_TRACE("Unable to launch OEM URL in a browser");
+    return false;
+}
+
+bool LaunchInternetExplorer(std::wstring url)
+{
+    wchar_t commandLine[MAX_PATH] = {};
+    constexpr size_t programLength = std::size(kInternetExplorerCommand) - 1;
+    // The address must leave room for the terminating zero.
+    if (url.size() >= std::size(commandLine) - programLength) {
+        VELMO_TRACE("OEM URL is too long to pass to Internet Explorer");
+        return false;
+    }
+    std::wmemcpy(commandLine, kInternetExplorerCommand, programLength);
+    std::wmemcpy(commandLine + programLength, url.data(), url.size());
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!Shell().StartProcess(kInternetExplorer, commandLine, &startup, &process))
+        return false;
+    // The browser lives on its own: its handles go at once.
+    const UniqueKernelHandle processHandle(process.hProcess);
+    const UniqueKernelHandle threadHandle(process.hThread);
+    return true;
+}

@@ -1,0 +1,44 @@
+// A static text that works as a web link: blue text, the hand cursor, and a
+// click that opens the address in a browser.
+#pragma once
+
+#include "framework/CStatic.h"
+
+#include <string>
+#include <utility>
+
+class CStaticHyperLink : public CStatic
+{
+public:
+    CStaticHyperLink() = default;
+    ~CStaticHyperLink() override = default;
+
+    // The address of the next click; the visible text stays as it is.
+    void SetUrl(std::wstring url) { m_url = std::move(url); }
+
+protected:
+    void PreSubclassWindow() override;
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OnMouseMove(UINT flags, POINT point);
+    BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
+    void OnClicked();
+    HBRUSH CtlColor(HDC dc, UINT type);
+    void Redraw();
+
+    // A shared system cursor: nothing to destroy.
+    HCURSOR m_handCursor = nullptr;
+    bool m_hovering = false;
+    std::wstring m_url;
+    COLORREF m_textColor = RGB(0, 0, 255);
+};
+
+// Opens `url` in a browser: the shell's handler first, Internet Explorer when
+// the shell fails. True when either started.
+bool LaunchUrl(std::wstring url);
+// Starts Internet Explorer from its standard place with `url` as its argument.
+// The command line holds MAX_PATH characters with its zero, the quoted
+// program path takes 50: a longer address than 209 characters is traced and
+// not started.
+bool LaunchInternetExplorer(std::wstring url);
