@@ -1,0 +1,363 @@
+#include "dialogFixture.h"
+
+#include "common/trace.h"
+
+#include <algorithm>
+
+namespace velmo_test {
+
+void UiTestEnvironment::SetUp()
+{
+    TracingEnvironment::SetUp();
+    const LogCursor cursor;
+    VELMO_TRACE("ui tests: tracing on");
+    const std::vector<std::string> entries = cursor.Entries();
+    ASSERT_NE(std::find(entries.begin(), entries.end(), "ui tests: tracing on"), entries.end())
+        << "the trace switch did not come on; trace checks would mean nothing";
+}
+
+BOOL FakeShell::NotifyIcon(DWORD message, NOTIFYICONDATAW* data)
+{
+    trayCalls.push_back(TrayCall{message, data->cbSize, data->hWnd, data->uID, data->uFlags,
+                                 data->uCallbackMessage, data->hIcon, data->szTip});
+    switch (message) {
+    case NIM_ADD:
+        return addResult;
+    case NIM_MODIFY:
+        return modifyResult;
+    default:
+        return TRUE;
+    }
+}
+
+int FakeShell::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    boxes.push_back(BoxCall{owner, text ? text : L"", caption ? caption : L"", type,
+                            IsWindowVisible(owner) != FALSE});
+    if (whileBoxIsOpen)
+        whileBoxIsOpen();
+    return IDOK;
+}
+
+HINSTANCE FakeShell::OpenWithShell(HWND, const wchar_t*, const wchar_t*, const wchar_t*,
+                                   const wchar_t*, int)
+{
+    return reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC);
+}
+
+BOOL FakeShell::StartProcess(const wchar_t*, wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+std::size_t FakeShell::Count(DWORD message) const
+{
+    return static_cast<std::size_t>(
+        std::count_if(trayCalls.begin(), trayCalls.end(),
+                      [message](const TrayCall& call) { return call.message == message; }));
+}
+
+std::vector<DWORD> FakeShell::Messages() const
+{
+    std::vector<DWORD> messages;
+    for (const TrayCall& call : trayCalls)
+        messages.push_back(call.message);
+    return messages;
+}
+
+namespace {
+
+std::vector<std::uint32_t> Pixels(HBITMAP bitmap, int width, int height)
+{
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+struct IconImage
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> color;
+    std::vector<std::uint32_t> mask;
+};
+
+std::optional<IconImage> ImageOf(HICON icon)
+{
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info))
+        return std::nullopt;
+    IconImage image;
+    BITMAP description{};
+    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof description, &description)) {
+        image.width = description.bmWidth;
+        image.height = description.bmHeight;
+        image.color = Pixels(info.hbmColor, image.width, image.height);
+        image.mask = Pixels(info.hbmMask, image.width, image.height);
+    }
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    if (info.hbmMask)
+        DeleteObject(info.hbmMask);
+    if (image.color.empty())
+        return std::nullopt;
+    return image;
+}
+
+} // namespace
+
+bool IconShowsResource(HICON icon, UINT id, int width, int height)
+{
+    HICON reference = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                                    MAKEINTRESOURCEW(id), IMAGE_ICON, width,
+                                                    height, 0));
+    const std::optional<IconImage> expected = ImageOf(reference);
+    if (reference)
+        DestroyIcon(reference);
+    const std::optional<IconImage> actual = ImageOf(icon);
+    return expected && actual && actual->width == width && actual->height == height &&
+           actual->color == expected->color && actual->mask == expected->mask;
+}
+
+UINT StateIconOf(HICON icon)
+{
+    const std::optional<IconImage> image = ImageOf(icon);
+    if (!image)
+        return 0;
+    for (UINT id : {139u, 141u, 146u}) {
+        if (IconShowsResource(icon, id, image->width, image->height))
+            return id;
+    }
+    return 0;
+}
+
+std::wstring ResString(UINT id)
+{
+    const wchar_t* text = nullptr;
+    const int length =
+        LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+void DialogTest::SetMachine(const wchar_t* name, DWORD value)
+{
+    SetDword(HKEY_LOCAL_MACHINE, name, value);
+}
+
+void DialogTest::SetUser(const wchar_t* name, DWORD value)
+{
+    SetDword(HKEY_CURRENT_USER, name, value);
+}
+
+std::optional<DWORD> DialogTest::UserValue(const wchar_t* name) const
+{
+    DWORD value = 0;
+    if (!ReadDword(HKEY_CURRENT_USER, name, value))
+        return std::nullopt;
+    return value;
+}
+
+void DialogTest::QuietUser()
+{
+    SetUser(L"PopupForCurrentUser", 0);
+    SetUser(L"KorvaLastEnabled", 1);
+}
+
+void DialogTest::Publish(std::uint32_t status)
+{
+    if (!m_section)
+        m_section.emplace();
+    m_section->WriteStatus(status);
+}
+
+void DialogTest::Withdraw()
+{
+    m_section.reset();
+}
+
+void DialogTest::Report(std::uint32_t status)
+{
+    if (status == static_cast<std::uint32_t>(kKorvaUnknown))
+        Withdraw();
+    else
+        Publish(status);
+}
+
+void DialogTest::StartDialog()
+{
+    m_dialog = std::make_unique<Ckorva2checkDlg>();
+    ASSERT_TRUE(m_dialog->Create());
+    ASSERT_NE(Window(), nullptr);
+    KillTimer(Window(), 1);
+}
+
+bool DialogTest::Poll()
+{
+    return m_dialog->PollStatus();
+}
+
+void DialogTest::PollTimes(int count)
+{
+    for (int i = 0; i < count; ++i)
+        Poll();
+}
+
+HWND DialogTest::Window() const
+{
+    return m_dialog ? m_dialog->m_hWnd : nullptr;
+}
+
+HWND DialogTest::Control(int id) const
+{
+    return GetDlgItem(Window(), id);
+}
+
+bool DialogTest::Visible() const
+{
+    return IsWindowVisible(Window()) != FALSE;
+}
+
+bool DialogTest::Minimized() const
+{
+    return IsIconic(Window()) != FALSE;
+}
+
+bool DialogTest::ControlShown(int id) const
+{
+    return (GetWindowLongW(Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::wstring DialogTest::ControlText(int id) const
+{
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(Window(), id, text, static_cast<int>(std::size(text)));
+    return text;
+}
+
+std::wstring DialogTest::StatusText() const
+{
+    return ControlText(1004);
+}
+
+LRESULT DialogTest::Send(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return SendMessageW(Window(), message, wParam, lParam);
+}
+
+void DialogTest::ClickTrayIcon(LPARAM mouse) const
+{
+    Send(WM_USER + 1, 1, mouse);
+}
+
+void DialogTest::ClickButton(int id) const
+{
+    Send(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+}
+
+void DialogTest::SetChecked(int id, bool checked) const
+{
+    SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool DialogTest::Checked(int id) const
+{
+    return SendMessageW(Control(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+}
+
+void DialogTest::PressKey(WPARAM key) const
+{
+    HWND target = GetFocus();
+    if (!target || GetAncestor(target, GA_ROOT) != Window())
+        target = Window();
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+    Pump();
+}
+
+void DialogTest::Pump() const
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            continue;
+        if (Window() && IsDialogMessageW(Window(), &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::vector<TrayCall> DialogTest::TakeTrayCalls()
+{
+    std::vector<TrayCall> calls;
+    calls.swap(m_shell.trayCalls);
+    return calls;
+}
+
+std::vector<std::string> DialogTest::Traces() const
+{
+    return m_log.Entries();
+}
+
+std::size_t DialogTest::TraceCount(const std::string& entry) const
+{
+    const std::vector<std::string> entries = Traces();
+    return static_cast<std::size_t>(std::count(entries.begin(), entries.end(), entry));
+}
+
+namespace {
+
+VisibilityWatch* g_watch = nullptr;
+
+bool IsDialogWindow(HWND window)
+{
+    wchar_t name[16] = {};
+    return GetClassNameW(window, name, static_cast<int>(std::size(name))) &&
+           std::wstring(name) == L"#32770";
+}
+
+} // namespace
+
+VisibilityWatch::VisibilityWatch()
+{
+    g_watch = this;
+    m_hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &AfterMessage, nullptr, GetCurrentThreadId());
+    EXPECT_NE(m_hook, nullptr) << "cannot watch the window, error " << GetLastError();
+}
+
+VisibilityWatch::~VisibilityWatch()
+{
+    if (m_hook)
+        UnhookWindowsHookEx(m_hook);
+    g_watch = nullptr;
+}
+
+LRESULT CALLBACK VisibilityWatch::AfterMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && g_watch) {
+        const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        HWND root = GetAncestor(sent->hwnd, GA_ROOT);
+        if (root && IsDialogWindow(root)) {
+            if (IsWindowVisible(root))
+                g_watch->m_everVisible = true;
+            if (sent->message == WM_WINDOWPOSCHANGED && sent->hwnd == root &&
+                (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW))
+                ++g_watch->m_shows;
+            if (sent->message == WM_SHOWWINDOW && sent->hwnd == root && sent->wParam)
+                ++g_watch->m_showAttempts;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace velmo_test

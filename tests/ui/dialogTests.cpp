@@ -1,0 +1,169 @@
+// The main window's content, its small helpers, the system menu and the ways
+// of ending the applet.
+#include "dialogFixture.h"
+
+#include "res/resource.h"
+
+namespace velmo_test {
+namespace {
+
+using DialogContent = DialogTest;
+
+TEST_F(DialogContent, ControlsAndCaptionCarryTheirStrings)
+{
+    StartDialog();
+    const struct
+    {
+        int control;
+        UINT string;
+    } pairs[] = {
+        {IDC_ABOUT_TEXT, IDS_ABOUT_TEXT},       {IDC_PRIVACY_TEXT, IDS_PRIVACY_TEXT},
+        {IDC_CHOICE_TEXT, IDS_CHOICE_TEXT},     {IDC_OEM_LINK, IDS_OEM_LINK_TEXT},
+        {IDC_HIDE_BUTTON, IDS_HIDE_BUTTON},     {IDC_POPUP_OFF_CHECK, IDS_POPUP_OFF},
+        {IDC_POPUP_ON_CHECK, IDS_POPUP_ON},
+    };
+    for (const auto& pair : pairs) {
+        SCOPED_TRACE(pair.control);
+        EXPECT_FALSE(ResString(pair.string).empty());
+        EXPECT_EQ(ControlText(pair.control), ResString(pair.string));
+    }
+    wchar_t caption[256] = {};
+    GetWindowTextW(Window(), caption, 256);
+    EXPECT_EQ(caption, ResString(IDS_WINDOW_CAPTION));
+}
+
+TEST_F(DialogContent, WindowIconIsTheEnabledIcon)
+{
+    StartDialog();
+    const HICON dragIcon = reinterpret_cast<HICON>(Send(WM_QUERYDRAGICON));
+    EXPECT_TRUE(IconShowsResource(dragIcon, IDI_STATUS_ENABLED, GetSystemMetrics(SM_CXICON),
+                                  GetSystemMetrics(SM_CYICON)));
+    EXPECT_EQ(reinterpret_cast<HICON>(Send(WM_GETICON, ICON_SMALL)), dragIcon);
+}
+
+TEST_F(DialogContent, EnterIsTheHideButtonAndNothingAnswersOk)
+{
+    StartDialog();
+    EXPECT_EQ(Send(DM_GETDEFID), MAKELRESULT(IDC_HIDE_BUTTON, DC_HASDEFID));
+    EXPECT_EQ(GetDlgItem(Window(), IDOK), nullptr);
+}
+
+TEST_F(DialogContent, EveryBackgroundIsWhite)
+{
+    StartDialog();
+    HDC dc = GetDC(Window());
+    const struct
+    {
+        UINT message;
+        HWND control;
+    } cases[] = {
+        {WM_CTLCOLORDLG, Window()},
+        {WM_CTLCOLORSTATIC, Control(IDC_STATUS_TEXT)},
+        {WM_CTLCOLORSTATIC, Control(IDC_OEM_LINK)},
+        {WM_CTLCOLORBTN, Control(IDC_POPUP_OFF_CHECK)},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.message);
+        SetBkColor(dc, RGB(0, 0, 0));
+        const LRESULT brush =
+            Send(each.message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(each.control));
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(brush), GetStockObject(WHITE_BRUSH));
+        EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+    }
+    ReleaseDC(Window(), dc);
+}
+
+// ---------------------------------------------------------------------------
+
+using DialogHelpers = DialogTest;
+
+TEST_F(DialogHelpers, EmptyPathDoesNotExistAndIsTraced)
+{
+    EXPECT_FALSE(Ckorva2checkDlg::DoesFileExist(L""));
+    EXPECT_EQ(TraceCount("string passed to DoesFileExist(...) is empty"), 1u);
+}
+
+TEST_F(DialogHelpers, DirectoriesAndFilesExistMissingPathsDoNot)
+{
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_TRUE(Ckorva2checkDlg::DoesFileExist(windows));
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_TRUE(Ckorva2checkDlg::DoesFileExist(self));
+    EXPECT_FALSE(Ckorva2checkDlg::DoesFileExist(std::wstring(windows) + L"\\no-such-file.bmp"));
+}
+
+TEST_F(DialogHelpers, MissingStringLoadsEmptyAndOthersLoadWhole)
+{
+    EXPECT_EQ(Ckorva2checkDlg::LoadResString(60000), L"");
+    EXPECT_EQ(Ckorva2checkDlg::LoadResString(IDS_UNKNOWN_MESSAGE), ResString(IDS_UNKNOWN_MESSAGE));
+    EXPECT_FALSE(ResString(IDS_UNKNOWN_MESSAGE).empty());
+}
+
+TEST_F(DialogHelpers, SetControlTextPutsTheStringInTheControl)
+{
+    StartDialog();
+    m_dialog->SetControlText(IDC_STATUS_TEXT, IDS_STATUS_DISABLED);
+    EXPECT_EQ(StatusText(), ResString(IDS_STATUS_DISABLED));
+}
+
+// ---------------------------------------------------------------------------
+// The system menu's maximize.
+
+using SystemCommands = DialogTest;
+
+TEST_F(SystemCommands, MaximizeIsDroppedOtherMaximizeValuesAreNot)
+{
+    StartDialog();
+    ClickTrayIcon();
+    ASSERT_TRUE(Visible());
+    Send(WM_SYSCOMMAND, SC_MAXIMIZE);
+    EXPECT_FALSE(IsZoomed(Window()));
+    Send(WM_SYSCOMMAND, SC_MAXIMIZE | 2);
+    EXPECT_TRUE(IsZoomed(Window()));
+}
+
+// ---------------------------------------------------------------------------
+// Every way of ending the applet deletes the icon and the window.
+
+struct ExitWay
+{
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+};
+
+class EndingTheApplet : public DialogTest, public ::testing::WithParamInterface<ExitWay>
+{
+};
+
+TEST_P(EndingTheApplet, DeletesTheTrayIconAndTheWindow)
+{
+    QuietUser();
+    Publish(kEnabled);
+    StartDialog();
+    const HWND window = Window();
+    TakeTrayCalls();
+
+    Send(GetParam().message, GetParam().wParam);
+    const std::vector<TrayCall> calls = TakeTrayCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(calls[0].hWnd, window);
+    EXPECT_EQ(calls[0].uID, 1u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(m_dialog->m_hWnd, nullptr);
+    EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, EndingTheApplet,
+                         ::testing::Values(ExitWay{"Close", WM_CLOSE, 0},
+                                           ExitWay{"ExitCommand", WM_COMMAND, IDM_TRAY_EXIT},
+                                           ExitWay{"QuitMessage", WM_QUIT, 0}),
+                         [](const ::testing::TestParamInfo<ExitWay>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace
+} // namespace velmo_test

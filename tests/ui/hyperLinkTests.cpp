@@ -1,0 +1,444 @@
+// The link control on real windows: a parent object that reflects, a static
+// child bound to the link, real mouse, cursor, colour and click messages.
+// Only the browser launch goes to a recording shell.
+#include "recordingShell.h"
+#include "support/testSupport.h"
+
+#include "common/uniqueHandle.h"
+#include "ui/velmoDlg.h"
+#include "ui/velmoStaticHyperLink.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using velmo_test::LogCursor;
+using velmo_test::RecordingShell;
+
+constexpr int kLinkId = 1003;
+constexpr wchar_t kLinkText[] = L"Visit the maker's page";
+constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
+const std::wstring kUrl = L"https://oem.example/support";
+constexpr wchar_t kInternetExplorer[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
+const std::wstring kQuotedInternetExplorer =
+    L"\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" ";
+const std::string kUnableToLaunch = "Unable to launch OEM URL in a browser";
+const std::string kTooLong = "OEM URL is too long to pass to Internet Explorer";
+
+using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;
+using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
+
+LPARAM PointParam(int x, int y)
+{
+    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
+
+long Count(const std::vector<std::string>& entries, const std::string& message)
+{
+    return std::count(entries.begin(), entries.end(), message);
+}
+
+// The whole log line of the first new record with `message`, or empty.
+std::string RecordLine(const LogCursor& log, const std::string& message)
+{
+    const std::string text = log.NewText();
+    const std::string::size_type entry = text.find("ENTRY: " + message + "\tLINE: ");
+    if (entry == std::string::npos)
+        return {};
+    const std::string::size_type begin = text.rfind('\n', entry);
+    const std::string::size_type start = begin == std::string::npos ? 0 : begin + 1;
+    return text.substr(start, text.find('\n', entry) - start);
+}
+
+std::wstring AddressOfLength(size_t length)
+{
+    std::wstring address = L"https://oem.example/";
+    address.resize(length, L'a');
+    return address;
+}
+
+bool HandleIsOpen(HANDLE handle)
+{
+    DWORD flags = 0;
+    return GetHandleInformation(handle, &flags) != FALSE;
+}
+
+// What a parent answers when a static control asks for its colours, asked on
+// a memory DC as the system asks while painting.
+struct Colours
+{
+    HGDIOBJ brush;
+    COLORREF text;
+    COLORREF background;
+    int backgroundMode;
+};
+
+constexpr COLORREF kTextBefore = RGB(1, 2, 3);
+constexpr COLORREF kBackgroundBefore = RGB(4, 5, 6);
+
+Colours AskColours(HWND parent, HWND control)
+{
+    UniqueDc dc(CreateCompatibleDC(nullptr));
+    SetTextColor(dc.Get(), kTextBefore);
+    SetBkColor(dc.Get(), kBackgroundBefore);
+    SetBkMode(dc.Get(), OPAQUE);
+    const LRESULT brush = SendMessageW(parent, WM_CTLCOLORSTATIC,
+                                       reinterpret_cast<WPARAM>(dc.Get()),
+                                       reinterpret_cast<LPARAM>(control));
+    return Colours{reinterpret_cast<HGDIOBJ>(brush), GetTextColor(dc.Get()),
+                   GetBkColor(dc.Get()), GetBkMode(dc.Get())};
+}
+
+// Counts the WM_PAINT messages that reach a window's own procedure. Put in
+// place before the link binds, it sits beneath the link's object and sees
+// every paint the link lets through.
+class PaintCounter
+{
+public:
+    void Install(HWND window)
+    {
+        SetPropW(window, kProperty, this);
+        m_super = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    int Paints() const { return m_paints; }
+    void Reset() { m_paints = 0; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = static_cast<PaintCounter*>(GetPropW(window, kProperty));
+        if (message == WM_PAINT)
+            ++self->m_paints;
+        if (message == WM_NCDESTROY)
+            RemovePropW(window, kProperty);
+        return CallWindowProcW(self->m_super, window, message, wParam, lParam);
+    }
+
+    static constexpr wchar_t kProperty[] = L"velmo.test.paints";
+    WNDPROC m_super = nullptr;
+    int m_paints = 0;
+};
+
+const wchar_t* ParentClass()
+{
+    static const ATOM atom = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+        windowClass.lpszClassName = L"VelmoLinkTestParent";
+        return RegisterClassW(&windowClass);
+    }();
+    return MAKEINTATOM(atom);
+}
+
+void DispatchPending()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+}
+
+// A shown top-level window bound to a plain window object (which reflects
+// notifications and colour requests to its children's objects) with a
+// static text child bound to the link.
+class HyperLinkTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_window.Reset(CreateWindowExW(0, ParentClass(), L"Link test", WS_POPUP, 40, 40, 320,
+                                       160, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                       nullptr));
+        ASSERT_TRUE(m_window);
+        // Shown without activation: Wine leaves such a window to itself, not
+        // to a window manager that Xvfb lacks, and so destroys it at once.
+        ShowWindow(m_window.Get(), SW_SHOWNA);
+        ASSERT_TRUE(m_parent.SubclassWindow(m_window.Get()));
+        HWND link = CreateWindowExW(0, L"STATIC", kLinkText, WS_CHILD | WS_VISIBLE | SS_LEFT, 10,
+                                    10, 200, 24, m_window.Get(),
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)),
+                                    GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(link, nullptr);
+        m_styleBefore = GetWindowLongW(link, GWL_STYLE);
+        m_paints.Install(link);
+        ASSERT_TRUE(m_link.SubclassWindow(link));
+        m_link.SetUrl(kUrl);
+        // Paints owed since creation go now: the tests count only their own.
+        UpdateWindow(m_window.Get());
+        DispatchPending();
+        m_paints.Reset();
+    }
+
+    HWND Link() const { return m_link.m_hWnd; }
+    HWND Parent() const { return m_parent.m_hWnd; }
+
+    // A press and release of the left button on the control.
+    void Click()
+    {
+        SendMessageW(Link(), WM_LBUTTONDOWN, MK_LBUTTON, PointParam(5, 5));
+        SendMessageW(Link(), WM_LBUTTONUP, 0, PointParam(5, 5));
+    }
+    void MoveTo(int x, int y) { SendMessageW(Link(), WM_MOUSEMOVE, 0, PointParam(x, y)); }
+
+    RecordingShell m_shell;
+    CWnd m_parent;
+    CStaticHyperLink m_link;
+    PaintCounter m_paints;
+    // Goes first: destroying the window unbinds the objects above.
+    UniqueWindow m_window;
+    LONG m_styleBefore = 0;
+};
+
+TEST_F(HyperLinkTest, AttachAddsNotifyStyleAndKeepsTheOthers)
+{
+    ASSERT_EQ(m_styleBefore & SS_NOTIFY, 0);
+    EXPECT_EQ(GetWindowLongW(Link(), GWL_STYLE), m_styleBefore | SS_NOTIFY);
+}
+
+TEST_F(HyperLinkTest, EnteringTakesTheCaptureAndRedrawsOnce)
+{
+    ASSERT_EQ(GetCapture(), nullptr);
+    MoveTo(5, 5);
+    EXPECT_EQ(GetCapture(), Link());
+    EXPECT_EQ(m_paints.Paints(), 1);
+}
+
+TEST_F(HyperLinkTest, MovingWithinChangesNothing)
+{
+    MoveTo(5, 5);
+    m_paints.Reset();
+    MoveTo(0, 0);
+    MoveTo(199, 23);
+    EXPECT_EQ(GetCapture(), Link());
+    EXPECT_EQ(m_paints.Paints(), 0);
+}
+
+TEST_F(HyperLinkTest, LeavingReleasesTheCaptureAndRedrawsOnce)
+{
+    MoveTo(5, 5);
+    m_paints.Reset();
+    MoveTo(-3, 5);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(m_paints.Paints(), 1);
+
+    // Just past the right edge is outside too; coming back starts over.
+    MoveTo(5, 5);
+    EXPECT_EQ(GetCapture(), Link());
+    MoveTo(200, 5);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(m_paints.Paints(), 3);
+}
+
+TEST_F(HyperLinkTest, CursorIsTheHandWhateverTheHitAndMessage)
+{
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+    ASSERT_NE(arrow, hand);
+    const struct
+    {
+        WORD hitTest;
+        WORD mouseMessage;
+    } cases[] = {{HTCLIENT, WM_MOUSEMOVE}, {HTCLIENT, WM_LBUTTONDOWN}, {HTBORDER, 0}};
+    for (const auto& sample : cases) {
+        SCOPED_TRACE(sample.hitTest);
+        SetCursor(arrow);
+        const LRESULT handled = SendMessageW(Link(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Link()),
+                                             MAKELPARAM(sample.hitTest, sample.mouseMessage));
+        EXPECT_EQ(handled, TRUE);
+        EXPECT_EQ(GetCursor(), hand);
+    }
+}
+
+TEST_F(HyperLinkTest, ReflectedColourIsLinkBlueWithTheNullBrush)
+{
+    const Colours colours = AskColours(Parent(), Link());
+    EXPECT_EQ(colours.brush, GetStockObject(NULL_BRUSH));
+    EXPECT_EQ(colours.text, kLinkBlue);
+    EXPECT_EQ(colours.background, kBackgroundBefore);
+    EXPECT_EQ(colours.backgroundMode, OPAQUE);
+}
+
+TEST_F(HyperLinkTest, ClickOpensTheAddressMaximizedThroughTheShell)
+{
+    ValidateRect(Link(), nullptr);
+    Click();
+
+    ASSERT_EQ(m_shell.executes.size(), 1u);
+    const RecordingShell::ExecuteCall& call = m_shell.executes[0];
+    EXPECT_EQ(call.owner, nullptr);
+    EXPECT_EQ(call.operation, L"open");
+    EXPECT_EQ(call.file, kUrl);
+    EXPECT_EQ(call.parameters, std::nullopt);
+    EXPECT_EQ(call.directory, std::nullopt);
+    EXPECT_EQ(call.showCommand, SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(m_shell.processes.empty()) << "no second browser";
+
+    RECT dirty{};
+    EXPECT_TRUE(GetUpdateRect(Link(), &dirty, FALSE)) << "the click invalidates the control";
+    EXPECT_EQ(AskColours(Parent(), Link()).text, kLinkBlue) << "a followed link looks the same";
+}
+
+TEST_F(HyperLinkTest, TwoClicksOpenTheAddressTwice)
+{
+    // As the static control itself reports a click to its parent.
+    for (int click = 0; click < 2; ++click)
+        SendMessageW(Parent(), WM_COMMAND, MAKEWPARAM(kLinkId, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(Link()));
+    ASSERT_EQ(m_shell.executes.size(), 2u);
+    EXPECT_EQ(m_shell.executes[0].file, kUrl);
+    EXPECT_EQ(m_shell.executes[1].file, kUrl);
+}
+
+TEST_F(HyperLinkTest, NewAddressTakesEffectAtTheNextClickAndTheTextStays)
+{
+    const std::wstring other = L"https://other.example/";
+    ValidateRect(Link(), nullptr);
+    m_link.SetUrl(other);
+    RECT dirty{};
+    EXPECT_FALSE(GetUpdateRect(Link(), &dirty, FALSE)) << "a new address does not redraw";
+
+    Click();
+    ASSERT_EQ(m_shell.executes.size(), 1u);
+    EXPECT_EQ(m_shell.executes[0].file, other);
+    wchar_t text[64] = {};
+    GetWindowTextW(Link(), text, 64);
+    EXPECT_STREQ(text, kLinkText);
+}
+
+TEST_F(HyperLinkTest, ShellFailureStartsInternetExplorerOnce)
+{
+    m_shell.executeResult = SE_ERR_FNF;
+    Click();
+
+    ASSERT_EQ(m_shell.executes.size(), 1u);
+    ASSERT_EQ(m_shell.processes.size(), 1u);
+    const RecordingShell::ProcessCall& call = m_shell.processes[0];
+    EXPECT_EQ(call.applicationName, kInternetExplorer);
+    EXPECT_EQ(call.commandLine, kQuotedInternetExplorer + kUrl);
+    EXPECT_EQ(call.startupSize, sizeof(STARTUPINFOW));
+    EXPECT_FALSE(HandleIsOpen(call.process)) << "the process handle is closed at once";
+    EXPECT_FALSE(HandleIsOpen(call.thread)) << "the thread handle is closed at once";
+}
+
+TEST_F(HyperLinkTest, BothLaunchesFailingAreTracedAndTheLinkStaysUsable)
+{
+    m_shell.executeResult = SE_ERR_FNF;
+    m_shell.processResult = FALSE;
+    const LogCursor log;
+    Click();
+
+    EXPECT_EQ(m_shell.processes.size(), 1u);
+    EXPECT_EQ(Count(log.Entries(), kUnableToLaunch), 1);
+    EXPECT_NE(RecordLine(log, kUnableToLaunch).find("\tFILE: velmoStaticHyperLink.cpp"),
+              std::string::npos);
+
+    m_shell.executeResult = 42;
+    Click();
+    EXPECT_EQ(m_shell.executes.size(), 2u);
+    EXPECT_EQ(m_shell.processes.size(), 1u);
+}
+
+TEST(LaunchUrl, ShellResultsAbove32AreSuccess)
+{
+    for (const INT_PTR result : {33, 42}) {
+        SCOPED_TRACE(result);
+        RecordingShell shell;
+        shell.executeResult = result;
+        EXPECT_TRUE(LaunchUrl(kUrl));
+        EXPECT_EQ(shell.executes.size(), 1u);
+        EXPECT_TRUE(shell.processes.empty());
+    }
+}
+
+TEST(LaunchUrl, ShellResults32AndBelowFallBackToInternetExplorer)
+{
+    for (const INT_PTR result : {32, SE_ERR_ACCESSDENIED, 0}) {
+        SCOPED_TRACE(result);
+        RecordingShell shell;
+        shell.executeResult = result;
+        EXPECT_TRUE(LaunchUrl(kUrl));
+        ASSERT_EQ(shell.processes.size(), 1u);
+        EXPECT_EQ(shell.processes[0].commandLine, kQuotedInternetExplorer + kUrl);
+
+        shell.processResult = FALSE;
+        EXPECT_FALSE(LaunchUrl(kUrl));
+    }
+}
+
+TEST(LaunchInternetExplorer, LongestAddressThatFitsFillsTheCommandLine)
+{
+    RecordingShell shell;
+    const LogCursor log;
+    const std::wstring url = AddressOfLength(209);
+    EXPECT_TRUE(LaunchInternetExplorer(url));
+    ASSERT_EQ(shell.processes.size(), 1u);
+    // 259 characters and the terminating zero: the whole MAX_PATH buffer.
+    EXPECT_EQ(shell.processes[0].commandLine.size(), 259u);
+    EXPECT_EQ(shell.processes[0].commandLine, kQuotedInternetExplorer + url);
+    EXPECT_EQ(Count(log.Entries(), kTooLong), 0);
+}
+
+TEST(LaunchInternetExplorer, LongerAddressIsTracedAndNotStarted)
+{
+    for (const size_t length : {210u, 211u, 4096u}) {
+        SCOPED_TRACE(length);
+        RecordingShell shell;
+        const LogCursor log;
+        EXPECT_FALSE(LaunchInternetExplorer(AddressOfLength(length)));
+        EXPECT_TRUE(shell.processes.empty());
+        EXPECT_EQ(Count(log.Entries(), kTooLong), 1);
+    }
+}
+
+TEST(LaunchUrl, TooLongAddressTheShellCannotOpenIsTracedTwice)
+{
+    RecordingShell shell;
+    shell.executeResult = SE_ERR_FNF;
+    const LogCursor log;
+    EXPECT_FALSE(LaunchUrl(AddressOfLength(211)));
+    EXPECT_TRUE(shell.processes.empty());
+    const std::vector<std::string> entries = log.Entries();
+    EXPECT_EQ(Count(entries, kTooLong), 1);
+    EXPECT_EQ(Count(entries, kUnableToLaunch), 1);
+}
+
+// The link as the applet's own dialog carries it: bound to control 1003, its
+// address from the OemUrl setting, drawn blue on the dialog's white.
+TEST(HyperLinkInAppletDialog, BlueOnWhiteAndOpensTheConfiguredAddress)
+{
+    const std::wstring configured = L"https://oem.example/from-registry";
+    velmo_test::SetString(HKEY_LOCAL_MACHINE, L"OemUrl", configured);
+    RecordingShell shell;
+    Ckorva2checkDlg dialog;
+    ASSERT_TRUE(dialog.Create());
+    HWND link = GetDlgItem(dialog.m_hWnd, kLinkId);
+    ASSERT_NE(link, nullptr);
+
+    EXPECT_NE(GetWindowLongW(link, GWL_STYLE) & SS_NOTIFY, 0);
+    const Colours colours = AskColours(dialog.m_hWnd, link);
+    EXPECT_EQ(colours.brush, GetStockObject(WHITE_BRUSH));
+    EXPECT_EQ(colours.text, kLinkBlue);
+    EXPECT_EQ(colours.background, RGB(255, 255, 255));
+
+    SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(kLinkId, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(link));
+    ASSERT_EQ(shell.executes.size(), 1u);
+    EXPECT_EQ(shell.executes[0].file, configured);
+
+    dialog.ExitApplet();
+    velmo_test::DeleteValue(HKEY_LOCAL_MACHINE, L"OemUrl");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new velmo_test::TracingEnvironment);
+    return RUN_ALL_TESTS();
+}

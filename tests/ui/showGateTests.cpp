@@ -1,0 +1,136 @@
+// The show gate: nothing makes the window visible unless it may show, not
+// even for a moment in the modal run.
+#include "dialogFixture.h"
+
+#include "res/resource.h"
+
+namespace velmo_test {
+namespace {
+
+RECT WindowRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+class ShowGate : public DialogTest
+{
+protected:
+    // No pop-up wanted, nothing known, nobody asked: the gate is closed.
+    void StartClosed()
+    {
+        SetUser(L"PopupForCurrentUser", 0);
+        StartDialog();
+    }
+};
+
+TEST_F(ShowGate, ShowsFromOutsideAreDroppedWhileClosed)
+{
+    StartClosed();
+    ShowWindow(Window(), SW_SHOW);
+    EXPECT_FALSE(Visible());
+    SetWindowPos(Window(), nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_FALSE(Visible());
+}
+
+TEST_F(ShowGate, RestoreOfTheTrayWindowLeavesItHidden)
+{
+    StartClosed();
+    ASSERT_TRUE(m_dialog->ShowStatusWindow(Ckorva2checkDlg::kHide));
+    ASSERT_TRUE(Minimized());
+    ASSERT_FALSE(Visible());
+    // What a second instance does to the first one's window.
+    ShowWindow(Window(), SW_RESTORE);
+    EXPECT_FALSE(Visible());
+}
+
+TEST_F(ShowGate, MovesPassWhileClosed)
+{
+    StartClosed();
+    const RECT before = WindowRect(Window());
+    SetWindowPos(Window(), nullptr, before.left + 37, before.top + 23, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(WindowRect(Window()).left, before.left + 37);
+    EXPECT_FALSE(Visible());
+}
+
+TEST_F(ShowGate, VisibleWindowStaysVisibleAfterItClosed)
+{
+    SetUser(L"PopupForCurrentUser", 1);
+    SetUser(L"KorvaLastEnabled", 1);
+    Publish(kEnabled);
+    StartDialog(); // pops up, then the gate closes behind it
+    ASSERT_TRUE(Visible());
+    const RECT before = WindowRect(Window());
+    SetWindowPos(Window(), nullptr, before.left + 11, before.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Visible());
+    EXPECT_EQ(WindowRect(Window()).left, before.left + 11);
+}
+
+// The modal run as the applet makes it, ended once the window has had its
+// first show (or after a few seconds, which fails the test's own checks).
+class ModalRun
+{
+public:
+    ModalRun(Ckorva2checkDlg& dialog, const VisibilityWatch& watch)
+        : m_dialog(dialog), m_watch(watch)
+    {
+        s_current = this;
+        m_timer = SetTimer(nullptr, 0, 50, &Tick);
+        dialog.DoModal();
+        KillTimer(nullptr, m_timer);
+        s_current = nullptr;
+    }
+    ModalRun(const ModalRun&) = delete;
+    ModalRun& operator=(const ModalRun&) = delete;
+
+    bool SawFirstShow() const { return m_sawFirstShow; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        ModalRun& run = *s_current;
+        run.m_sawFirstShow = run.m_watch.ShowAttempts() > 0;
+        if ((run.m_sawFirstShow || ++run.m_ticks > 100) && run.m_dialog.m_hWnd)
+            SendMessageW(run.m_dialog.m_hWnd, WM_CLOSE, 0, 0);
+    }
+
+    static inline ModalRun* s_current = nullptr;
+    Ckorva2checkDlg& m_dialog;
+    const VisibilityWatch& m_watch;
+    UINT_PTR m_timer = 0;
+    int m_ticks = 0;
+    bool m_sawFirstShow = false;
+};
+
+TEST_F(ShowGate, ModalRunWithoutPopUpNeverShowsTheWindow)
+{
+    const VisibilityWatch watch;
+    SetUser(L"PopupForCurrentUser", 0);
+    SetMachine(L"CheckKorvaStatusTimeout", 3600000);
+    Publish(kDisabled);
+    m_dialog = std::make_unique<Ckorva2checkDlg>();
+    const ModalRun run(*m_dialog, watch);
+    EXPECT_TRUE(run.SawFirstShow());
+    EXPECT_FALSE(watch.EverVisible());
+    EXPECT_EQ(watch.ShowsSeen(), 0);
+    EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
+}
+
+TEST_F(ShowGate, ModalRunWithPopUpShowsTheWindow)
+{
+    const VisibilityWatch watch;
+    SetUser(L"PopupForCurrentUser", 1);
+    SetMachine(L"CheckKorvaStatusTimeout", 3600000);
+    Publish(kDisabled);
+    m_dialog = std::make_unique<Ckorva2checkDlg>();
+    const ModalRun run(*m_dialog, watch);
+    EXPECT_TRUE(watch.EverVisible());
+    EXPECT_GE(watch.ShowsSeen(), 1);
+}
+
+} // namespace
+} // namespace velmo_test
