@@ -56,6 +56,7 @@ private:
     void OnTaskbarCreated();
 
     void SetUpTrayMenu();
+    void SetStatusText(UINT stringId);
     void LoadStateIcons();
     void OpenStatusChannel();
     void GiveUnknownStatusWarning();
@@ -67,9 +68,12 @@ private:
     HICON IconFor(KorvaStatus status) const;
 
     // What the shell owes us: a tray icon update that failed and is sent again.
-    enum class TrayDebt { kNone, kModify, kAdd };
+    // kAddOrKept: an add after a restart failed; the shell may have kept the icon.
+    enum class TrayDebt { kNone, kModify, kAdd, kAddOrKept };
 
     NOTIFYICONDATAW m_trayIconData{};
+    // Control 1004, found once: each poll sets its text.
+    HWND m_statusControl = nullptr;
     CMenu m_trayMenu;
     HICON m_windowIcon = nullptr;
     std::wstring m_logoFileName;

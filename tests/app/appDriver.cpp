@@ -283,7 +283,8 @@ bool SectionExists()
 Publisher::Publisher(Korva status, DWORD sectionSize)
     : m_server(KorvapubExePath(),
                std::wstring(L"serve --status ") + StatusName(status) +
-                   (sectionSize == 512 ? std::wstring() : L" --size " + std::to_wstring(sectionSize)))
+                   (sectionSize == 512 ? std::wstring()
+                                       : L" --size " + std::to_wstring(sectionSize)))
 {
     m_ready = m_server.Started() &&
               WaitUntil([status] { return PublishedStatus() == static_cast<DWORD>(status); });

@@ -1,0 +1,88 @@
+// The publisher comes late, goes, comes back with a new section, or comes
+// back with a section too small for the view: the applet keeps running and
+// shows what is published.
+#include "faultFixture.h"
+
+namespace velmo_fault_test {
+namespace {
+
+class ServiceFault : public FaultTest
+{
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        QuietUser();
+    }
+
+    // Started beside an enabled publisher and showing it.
+    void StartEnabled()
+    {
+        Publish(Korva::kEnabled);
+        StartApplet();
+        ASSERT_TRUE(Shows(kStatusEnabledId));
+    }
+};
+
+TEST_F(ServiceFault, StartingLateTurnsTheDisplayToThePublishedState)
+{
+    StartApplet();
+    ASSERT_TRUE(Shows(kStatusUnknownId));
+    ASSERT_TRUE(WaitForMoreReadings(kUnknownReading));
+
+    Publish(Korva::kDisabled);
+
+    EXPECT_TRUE(Shows(kStatusDisabledId));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_TRUE(WaitUntil([] { return ReadUserValues() == UserValues{0, 0}; }))
+        << ::testing::PrintToString(ReadUserValues());
+}
+
+TEST_F(ServiceFault, StoppingTurnsTheDisplayToUnknownAndKeepsTheLastReading)
+{
+    StartEnabled();
+
+    Withdraw();
+
+    EXPECT_TRUE(Shows(kStatusUnknownId));
+    // Unknown readings must never touch the user's values.
+    ASSERT_TRUE(WaitForMoreReadings(kUnknownReading));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(ReadUserValues(), (UserValues{0, 1}));
+}
+
+TEST_F(ServiceFault, RestartingWithANewSectionShowsTheNewState)
+{
+    StartEnabled();
+    Withdraw();
+    ASSERT_TRUE(Shows(kStatusUnknownId));
+
+    Publish(Korva::kDisabled);
+
+    EXPECT_TRUE(Shows(kStatusDisabledId));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_TRUE(WaitUntil([] { return ReadUserValues() == UserValues{0, 0}; }))
+        << ::testing::PrintToString(ReadUserValues());
+}
+
+TEST_F(ServiceFault, SectionShrinkingBelowTheViewIsSurvived)
+{
+    StartEnabled();
+    Withdraw();
+    ASSERT_TRUE(Shows(kStatusUnknownId));
+
+    Publish(Korva::kEnabled, 256);
+
+    // Windows cannot map 512 bytes of it; Wine rounds the section up to a
+    // page and maps the view, so the record reads as published.
+    const UINT expected = velmo_test::RunningUnderWine() ? kStatusEnabledId : kStatusUnknownId;
+    const std::string reading =
+        velmo_test::RunningUnderWine() ? kEnabledReading : kUnknownReading;
+    ASSERT_TRUE(WaitForMoreReadings(reading));
+    EXPECT_TRUE(Shows(expected));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(ReadUserValues(), (UserValues{0, 1}));
+}
+
+} // namespace
+} // namespace velmo_fault_test
