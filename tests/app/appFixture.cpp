@@ -49,21 +49,4 @@ bool AppTest::WaitForEntry(const std::string& message, long times) const
     return WaitUntil([&] { return Count(message) >= times; });
 }
 
-LogSetAside::LogSetAside()
-    : m_aside(velmo_test::LogPath() + L".aside." + std::to_wstring(GetCurrentProcessId()))
-{
-    m_hadLog = GetFileAttributesW(velmo_test::LogPath().c_str()) != INVALID_FILE_ATTRIBUTES;
-    m_done = !m_hadLog || MoveFileExW(velmo_test::LogPath().c_str(), m_aside.c_str(),
-                                      MOVEFILE_REPLACE_EXISTING);
-}
-
-LogSetAside::~LogSetAside()
-{
-    if (!m_done)
-        return;
-    DeleteFileW(velmo_test::LogPath().c_str());
-    if (m_hadLog)
-        MoveFileExW(m_aside.c_str(), velmo_test::LogPath().c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
 } // namespace velmo_app_test

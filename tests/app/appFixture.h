@@ -44,22 +44,4 @@ private:
     std::optional<velmo_test::LogCursor> m_log;
 };
 
-// Moves %WINDIR%\Temp\velmo.log aside for the object's life and puts it back
-// afterwards, dropping whatever file the test made in its place.
-class LogSetAside
-{
-public:
-    LogSetAside();
-    ~LogSetAside();
-    LogSetAside(const LogSetAside&) = delete;
-    LogSetAside& operator=(const LogSetAside&) = delete;
-
-    bool Done() const { return m_done; }
-
-private:
-    std::wstring m_aside;
-    bool m_hadLog = false;
-    bool m_done = false;
-};
-
 } // namespace velmo_app_test

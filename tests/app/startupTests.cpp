@@ -160,8 +160,8 @@ TEST_F(StartupTest, RunIsFramedByStartAndExitRecords)
 TEST_F(StartupTest, LogFileIsCreatedWithTracingOff)
 {
     velmo_test::DeleteValue(HKEY_LOCAL_MACHINE, L"TRACE");
-    LogSetAside aside;
-    ASSERT_TRUE(aside.Done());
+    velmo_test::LogSetAside aside;
+    ASSERT_TRUE(aside.Usable());
     const std::wstring log = velmo_test::LogPath();
     ASSERT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
 

@@ -44,7 +44,7 @@ protected:
     }
 
 private:
-    LogFileSetAside m_aside;
+    velmo_test::LogSetAside m_aside;
 };
 
 TEST_F(LogFileAbsent, IsCreatedEmptyWithTracingOff)

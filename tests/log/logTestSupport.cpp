@@ -104,33 +104,6 @@ std::wstring ReleaseEventName(const std::string& tag)
     return L"Local\\" + Widen(tag) + L"-release";
 }
 
-LogFileSetAside::LogFileSetAside() : m_aside(velmo_test::LogPath() + L".aside-by-tests")
-{
-    DisposeVelmoLog();
-    if (MoveFileExW(velmo_test::LogPath().c_str(), m_aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        m_hadFile = true;
-        m_usable = true;
-    } else {
-        m_moveError = GetLastError();
-        m_usable = m_moveError == ERROR_FILE_NOT_FOUND;
-    }
-}
-
-LogFileSetAside::~LogFileSetAside()
-{
-    if (m_usable) {
-        // Whatever the test left in its place, a file or a directory.
-        const std::wstring path = velmo_test::LogPath();
-        if (!DeleteFileW(path.c_str()))
-            RemoveDirectoryW(path.c_str());
-        if (m_hadFile) {
-            EXPECT_TRUE(MoveFileExW(m_aside.c_str(), path.c_str(), 0))
-                << "restoring velmo.log, error " << GetLastError();
-        }
-    }
-    CVelmoLog::Instance()->Open();
-}
-
 std::string ReadWholeFile(const std::wstring& path)
 {
     const UniqueKernelHandle file(FileHandle(

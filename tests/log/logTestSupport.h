@@ -49,27 +49,6 @@ std::vector<std::string> EntriesOf(const std::vector<std::string>& records);
 std::wstring HeldEventName(const std::string& tag);
 std::wstring ReleaseEventName(const std::string& tag);
 
-// Moves the prefix's velmo.log aside (and closes this process's own copy of
-// the log) for the object's life, then puts everything back. Usable() is
-// false when the file could not be moved (another process holds it).
-class LogFileSetAside
-{
-public:
-    LogFileSetAside();
-    ~LogFileSetAside();
-    LogFileSetAside(const LogFileSetAside&) = delete;
-    LogFileSetAside& operator=(const LogFileSetAside&) = delete;
-
-    bool Usable() const { return m_usable; }
-    DWORD MoveError() const { return m_moveError; }
-
-private:
-    std::wstring m_aside;
-    bool m_hadFile = false;
-    bool m_usable = false;
-    DWORD m_moveError = ERROR_SUCCESS;
-};
-
 // The whole content of a file, or empty when it cannot be read.
 std::string ReadWholeFile(const std::wstring& path);
 

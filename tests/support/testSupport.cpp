@@ -163,6 +163,33 @@ std::vector<std::string> LogCursor::Entries() const
     return entries;
 }
 
+LogSetAside::LogSetAside()
+    : m_aside(LogPath() + L".aside." + std::to_wstring(GetCurrentProcessId()))
+{
+    DisposeVelmoLog();
+    if (MoveFileExW(LogPath().c_str(), m_aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        m_hadFile = true;
+        m_usable = true;
+    } else {
+        m_moveError = GetLastError();
+        m_usable = m_moveError == ERROR_FILE_NOT_FOUND;
+    }
+}
+
+LogSetAside::~LogSetAside()
+{
+    if (m_usable) {
+        const std::wstring path = LogPath();
+        if (!DeleteFileW(path.c_str()))
+            RemoveDirectoryW(path.c_str());
+        if (m_hadFile) {
+            EXPECT_TRUE(MoveFileExW(m_aside.c_str(), path.c_str(), 0))
+                << "restoring velmo.log, error " << GetLastError();
+        }
+    }
+    CVelmoLog::Instance()->Open();
+}
+
 StatusSection::StatusSection(DWORD size)
 {
     m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,

@@ -70,6 +70,28 @@ private:
     std::uintmax_t m_start;
 };
 
+// Moves the prefix's velmo.log aside (closing this process's own log) for the
+// object's life, then drops whatever the test left in its place, a file or a
+// directory, and puts everything back. Usable() is false when the file could
+// not be moved (another process holds it).
+class LogSetAside
+{
+public:
+    LogSetAside();
+    ~LogSetAside();
+    LogSetAside(const LogSetAside&) = delete;
+    LogSetAside& operator=(const LogSetAside&) = delete;
+
+    bool Usable() const { return m_usable; }
+    DWORD MoveError() const { return m_moveError; }
+
+private:
+    std::wstring m_aside;
+    bool m_hadFile = false;
+    bool m_usable = false;
+    DWORD m_moveError = ERROR_SUCCESS;
+};
+
 // Global\KorvaStatus, created and written by the test in the service's place.
 class StatusSection
 {
