@@ -48,7 +48,7 @@ std::wstring TempDirectory()
 
 LogPathIsDirectory::LogPathIsDirectory()
 {
-    m_made = m_aside.Done() && CreateDirectoryW(velmo_test::LogPath().c_str(), nullptr);
+    m_made = m_aside.Usable() && CreateDirectoryW(velmo_test::LogPath().c_str(), nullptr);
 }
 
 LogPathIsDirectory::~LogPathIsDirectory()

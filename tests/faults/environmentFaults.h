@@ -30,7 +30,7 @@ public:
     bool Made() const override { return m_made; }
 
 private:
-    velmo_app_test::LogSetAside m_aside;
+    velmo_test::LogSetAside m_aside;
     bool m_made = false;
 };
 
