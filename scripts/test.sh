@@ -15,7 +15,8 @@ echo "build: $(( $(date +%s) - started )) s"
 source scripts/wine-env.sh
 velmo_prepare_wine
 velmo_start_display
-"$WINESERVER" -p   # one server for the whole run
+# No persistent wineserver: the prefix's own processes would inherit ctest's
+# output pipe from the first test and keep it open to the end.
 cleanup() {
   "$WINESERVER" -k 2>/dev/null || true
   [ -z "$VELMO_XVFB_PID" ] || kill "$VELMO_XVFB_PID" 2>/dev/null || true
