@@ -1,0 +1,16 @@
+#include "bench/appletSettings.h"
+
+namespace velmo_perf {
+
+void QuietApplet(PrefixSettings& settings, bool trace, DWORD periodMs)
+{
+    settings.SetDword(HKEY_LOCAL_MACHINE, L"TRACE", trace ? 1 : 0);
+    if (periodMs == 0)
+        settings.Remove(HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout");
+    else
+        settings.SetDword(HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", periodMs);
+    settings.SetDword(HKEY_CURRENT_USER, L"PopupForCurrentUser", 0);
+    settings.SetDword(HKEY_CURRENT_USER, L"KorvaLastEnabled", 1);
+}
+
+} // namespace velmo_perf

@@ -1,0 +1,66 @@
+#include "bench/trayProgram.h"
+
+#include "app/appDriver.h"
+#include "bench/support/trayIcons.h"
+#include "support/testSupport.h"
+
+namespace velmo_perf {
+
+namespace {
+
+constexpr DWORD kExitDeadlineMs = 10000;
+constexpr UINT kWindowCaptionId = 143;
+
+} // namespace
+
+TrayProgramKind VelmoKind()
+{
+    return {"velmo.exe", velmo_app_test::VelmoExePath(), L"#32770",
+            velmo_app_test::VelmoString(kWindowCaptionId)};
+}
+
+TrayProgramKind MinimalTrayKind()
+{
+    return {"minimalTray.exe", velmo_test::BesideTestExe(L"minimalTray.exe"), L"VelmoMinimalTray",
+            L"minimalTray"};
+}
+
+TrayProgram::TrayProgram(const TrayProgramKind& kind)
+    : m_kind(kind), m_started(m_clock.Now()), m_process(CommandLine(kind.path))
+{
+}
+
+TrayProgram::~TrayProgram()
+{
+    if (m_process.Running())
+        Close();
+}
+
+double TrayProgram::WaitForTrayIcons(long icons, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (m_process.Running() && GetTickCount64() < deadline) {
+        if (TrayIcons() >= icons)
+            return m_clock.MicrosecondsSince(m_started) / 1000.0;
+        Sleep(1);
+    }
+    return -1;
+}
+
+bool TrayProgram::Close()
+{
+    const std::vector<HWND> windows =
+        velmo_app_test::TopLevelWindows(Id(), m_kind.windowClass.c_str(), m_kind.caption);
+    for (HWND window : windows)
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    const bool ended = !windows.empty() && m_process.WaitForExit(kExitDeadlineMs);
+    m_process.Kill();
+    return ended;
+}
+
+bool WaitForTrayToShow(long icons, DWORD timeoutMs)
+{
+    return velmo_app_test::WaitUntil([icons] { return TrayIcons() == icons; }, timeoutMs);
+}
+
+} // namespace velmo_perf

@@ -1,0 +1,53 @@
+// velmo.exe or minimalTray.exe run as a process: started, watched until its
+// tray icon shows, and closed through its main window.
+#pragma once
+
+#include "bench/support/childProcess.h"
+#include "bench/support/stats.h"
+
+#include <string>
+
+namespace velmo_perf {
+
+struct TrayProgramKind
+{
+    std::string name;
+    std::wstring path;
+    std::wstring windowClass;
+    std::wstring caption;
+};
+
+TrayProgramKind VelmoKind();
+TrayProgramKind MinimalTrayKind();
+
+class TrayProgram
+{
+public:
+    explicit TrayProgram(const TrayProgramKind& kind);
+    ~TrayProgram();
+    TrayProgram(const TrayProgram&) = delete;
+    TrayProgram& operator=(const TrayProgram&) = delete;
+
+    bool Started() const { return m_process.Started(); }
+    DWORD Id() const { return m_process.Id(); }
+    bool Running() const { return m_process.Running(); }
+
+    // Waits until the tray shows `icons` icons; milliseconds since just
+    // before CreateProcessW, or a negative value at the deadline.
+    double WaitForTrayIcons(long icons, DWORD timeoutMs = 30000);
+
+    // WM_CLOSE to the main window (the program removes its icon), then waits
+    // for the exit; killed when it does not end. True when it ended by itself.
+    bool Close();
+
+private:
+    TrayProgramKind m_kind;
+    Stopwatch m_clock;
+    LONGLONG m_started;
+    ChildProcess m_process;
+};
+
+// Waits until the tray shows `icons` icons again; false at the deadline.
+bool WaitForTrayToShow(long icons, DWORD timeoutMs = 10000);
+
+} // namespace velmo_perf
