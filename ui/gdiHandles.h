@@ -6,4 +6,5 @@
 
 using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, &DeleteObject>;
+using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
 using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;

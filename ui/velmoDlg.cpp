@@ -82,6 +82,7 @@ BOOL Ckorva2checkDlg::OnInitDialog()
     SetControlText(IDC_POPUP_OFF_CHECK, IDS_POPUP_OFF);
     SetControlText(IDC_POPUP_ON_CHECK, IDS_POPUP_ON);
     m_statusControl = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
+    EmphasizeStatusText();
 
     SetUpTrayMenu();
     SetWindowTextW(m_hWnd, LoadResString(IDS_WINDOW_CAPTION).c_str());
@@ -515,6 +516,19 @@ void Ckorva2checkDlg::SetStatusText(UINT stringId)
 {
     SendMessageW(m_statusControl, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(LoadResString(stringId).c_str()));
+}
+
+void Ckorva2checkDlg::EmphasizeStatusText()
+{
+    LOGFONTW font{};
+    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    if (!dialogFont || !GetObjectW(dialogFont, sizeof font, &font))
+        return;
+    font.lfWeight = FW_BOLD;
+    m_statusFont.Reset(CreateFontIndirectW(&font));
+    if (m_statusFont)
+        SendMessageW(m_statusControl, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(m_statusFont.Get()), FALSE);
 }
 
 std::wstring Ckorva2checkDlg::LoadResString(UINT stringId)

@@ -57,6 +57,7 @@ private:
 
     void SetUpTrayMenu();
     void SetStatusText(UINT stringId);
+    void EmphasizeStatusText();
     void LoadStateIcons();
     void OpenStatusChannel();
     void GiveUnknownStatusWarning();
@@ -74,6 +75,8 @@ private:
     NOTIFYICONDATAW m_trayIconData{};
     // Control 1004, found once: each poll sets its text.
     HWND m_statusControl = nullptr;
+    // The dialog's font in bold, for the status line.
+    UniqueFont m_statusFont;
     CMenu m_trayMenu;
     HICON m_windowIcon = nullptr;
     std::wstring m_logoFileName;
