@@ -2,15 +2,15 @@
 # Builds velmo, runs the bench (and, with --soak, the ten-minute soak) under
 # Wine and writes docs/PERFORMANCE.md from what they measured.
 #
-#   tools/perf/run-bench.sh [--soak] [--sizes] [--quick] [--no-build]
+#   tools/perf/run-bench.sh [--soak] [--sizes] [--quick] [--no-build] [--no-bench]
 #   tools/perf/run-bench.sh --render     (the template again, with the last figures)
-#   tools/perf/run-bench.sh --soak-only  (the soak again, the other figures kept)
 #
 #   --soak      the soak at full length (VELMO_SOAK_SECONDS, 600 by default);
 #               without it the soak figures already in PERFORMANCE.md are kept
 #   --sizes     also builds the size trials of the i686 exe (a few minutes)
 #   --quick     small counts, to try the script out; not for the record
 #   --no-build  use the builds as they are
+#   --no-bench  keep the bench's figures of the last run (with --soak or --sizes)
 #
 # The figures of the last run stay in build/perf-results.
 #
@@ -53,7 +53,7 @@ for argument in "$@"; do
   case $argument in
     --render) render; exit 0 ;;
     --soak) soak=1 ;;
-    --soak-only) soak=1 bench=0 ;;
+    --no-bench) bench=0 ;;
     --sizes) sizes=1 ;;
     --quick) quick=1 ;;
     --no-build) build=0 ;;
@@ -83,10 +83,13 @@ cleanup() { [ -z "${VELMO_XVFB_PID:-}" ] || kill "$VELMO_XVFB_PID" 2>/dev/null |
 trap cleanup EXIT
 
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
+commit="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . ':!docs/PERFORMANCE.md' 2>/dev/null || echo ' with uncommitted changes')"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 if [ "$bench" = 1 ]; then
   echo "bench: ${bench_args[*]:-(full counts)}" >&2
-  "$WINE" "$b64/bench.exe" "${bench_args[@]}" >"$out/bench.md"
+  # A part that fails says so in its section; the others still count.
+  "$WINE" "$b64/bench.exe" "${bench_args[@]}" >"$out/bench.md" ||
+    echo "bench: a part failed, see docs/PERFORMANCE.md" >&2
 else
   cp "$results/bench.md" "$results/machine.md" "$out"/
 fi
@@ -172,7 +175,7 @@ fi
   echo "| | |"
   echo "|---|---|"
   echo "| run started | $started |"
-  echo "| commit | $(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . 2>/dev/null || echo ' (with uncommitted changes)') |"
+  echo "| sources | $commit |"
   echo "| CPU | $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) logical CPUs |"
   echo "| memory | $(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo) |"
   echo "| system | $(uname -sr) |"
