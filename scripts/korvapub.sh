@@ -2,4 +2,4 @@
 # Runs the stand-in publisher in the same Wine prefix as scripts/run.sh.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
-exec "$WINE" "$repo/build/win64/korvapub.exe" "$@"
+exec "$WINE" "$repo/build/$(velmo_run_preset)/korvapub.exe" "$@"

@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
 # Builds the applet and runs it under Wine beside the stand-in status
-# publisher, on a virtual display when there is none. Change the status from
-# another shell with: scripts/korvapub.sh set enabled|disabled|unknown
+# publisher, on a virtual display when there is none: the shipped i686 exe
+# when this machine runs 32-bit code, the x86_64 one otherwise. Change the
+# status from another shell with: scripts/korvapub.sh set enabled|disabled|unknown
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target velmo korvapub
-
 source scripts/wine-env.sh
+preset=$(velmo_run_preset)
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target velmo korvapub
+
 velmo_prepare_wine
 velmo_start_display
-echo "DISPLAY=$DISPLAY  WINEPREFIX=$WINEPREFIX"
+# On our own virtual display no window manager draws the frames: Wine does.
+[ -z "$VELMO_XVFB_PID" ] || velmo_unmanaged_windows
+echo "DISPLAY=$DISPLAY  WINEPREFIX=$WINEPREFIX  build/$preset/velmo.exe"
 
-"$WINE" build/win64/korvapub.exe serve --status "${VELMO_STATUS:-enabled}" </dev/null &
+"$WINE" "build/$preset/korvapub.exe" serve --status "${VELMO_STATUS:-enabled}" </dev/null &
 publisher=$!
 cleanup() {
-  "$WINE" build/win64/korvapub.exe stop >/dev/null 2>&1 || kill "$publisher" 2>/dev/null || true
+  "$WINE" "build/$preset/korvapub.exe" stop >/dev/null 2>&1 || kill "$publisher" 2>/dev/null || true
   [ -z "$VELMO_XVFB_PID" ] || kill "$VELMO_XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
 sleep 1
-"$WINE" build/win64/velmo.exe
+"$WINE" "build/$preset/velmo.exe"

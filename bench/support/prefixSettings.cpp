@@ -1,6 +1,7 @@
 #include "bench/support/prefixSettings.h"
 
 #include "common/regKey.h"
+#include "support/testSupport.h"
 
 #include <algorithm>
 
@@ -13,14 +14,16 @@ constexpr const wchar_t* kKeyPath = L"SOFTWARE\\Brenlow\\Network_Services\\velmo
 bool KeyExists(HKEY root)
 {
     UniqueRegKey key;
-    return RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root, kKeyPath, 0, KEY_READ | velmo_test::kNativeView, key.Put()) ==
+           ERROR_SUCCESS;
 }
 
 UniqueRegKey WritableKey(HKEY root)
 {
     UniqueRegKey key;
     if (RegCreateKeyExW(root, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE, nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
+                        KEY_READ | KEY_WRITE | velmo_test::kNativeView, nullptr, key.Put(),
+                        nullptr) != ERROR_SUCCESS)
         key.Reset();
     return key;
 }
@@ -30,7 +33,8 @@ bool KeyIsEmpty(HKEY root)
     UniqueRegKey key;
     DWORD subkeys = 0;
     DWORD values = 0;
-    return RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS &&
+    return RegOpenKeyExW(root, kKeyPath, 0, KEY_READ | velmo_test::kNativeView, key.Put()) ==
+               ERROR_SUCCESS &&
            RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                             &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
            subkeys == 0 && values == 0;
@@ -52,7 +56,7 @@ PrefixSettings::~PrefixSettings()
     }
     for (HKEY root : m_createdKeys) {
         if (KeyIsEmpty(root))
-            RegDeleteKeyW(root, kKeyPath);
+            RegDeleteKeyExW(root, kKeyPath, velmo_test::kNativeView, 0);
     }
 }
 
@@ -71,9 +75,9 @@ void PrefixSettings::Remember(HKEY root, const wchar_t* name)
     Saved saved{root, name, false, REG_NONE, {}};
     UniqueRegKey key;
     DWORD size = 0;
-    if (RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS &&
-        RegQueryValueExW(key.Get(), name, nullptr, &saved.type, nullptr, &size) ==
-            ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, kKeyPath, 0, KEY_READ | velmo_test::kNativeView, key.Put()) ==
+            ERROR_SUCCESS &&
+        RegQueryValueExW(key.Get(), name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
         saved.data.resize(size);
         saved.existed = RegQueryValueExW(key.Get(), name, nullptr, &saved.type,
                                          saved.data.data(), &size) == ERROR_SUCCESS;

@@ -167,7 +167,7 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className,
         std::vector<HWND> found;
     } query{processId, className, caption, {}};
     EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
             auto& q = *reinterpret_cast<Query*>(param);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);

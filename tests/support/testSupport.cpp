@@ -14,7 +14,7 @@ HKEY CreateKey(HKEY root, const std::wstring& path)
 {
     HKEY key = nullptr;
     LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                  KEY_ALL_ACCESS | kNativeView, nullptr, &key, nullptr);
     EXPECT_EQ(status, ERROR_SUCCESS) << "creating a test key";
     return key;
 }
@@ -85,7 +85,7 @@ void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD t
 void DeleteValue(HKEY root, const wchar_t* name)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_SET_VALUE | kNativeView, &key) == ERROR_SUCCESS) {
         RegDeleteValueW(key, name);
         RegCloseKey(key);
     }
@@ -93,17 +93,26 @@ void DeleteValue(HKEY root, const wchar_t* name)
 
 void DeleteVelmoKey(HKEY root)
 {
-    RegDeleteTreeW(root, kVelmoKeyPath);
-    RegDeleteKeyW(root, kVelmoKeyPath);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_ALL_ACCESS | kNativeView, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeW(key, nullptr);
+    RegCloseKey(key);
+    RegDeleteKeyExW(root, kVelmoKeyPath, kNativeView, 0);
 }
 
 bool ReadDword(HKEY root, const wchar_t* name, DWORD& value)
 {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_READ | kNativeView, &key) != ERROR_SUCCESS)
+        return false;
     DWORD size = sizeof value;
     DWORD type = 0;
-    return RegGetValueW(root, kVelmoKeyPath, name, RRF_RT_ANY, &type, &value, &size) ==
-               ERROR_SUCCESS &&
-           type == REG_DWORD && size == sizeof value;
+    const bool read = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                       &size) == ERROR_SUCCESS &&
+                      type == REG_DWORD && size == sizeof value;
+    RegCloseKey(key);
+    return read;
 }
 
 std::wstring LogPath()

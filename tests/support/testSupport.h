@@ -14,6 +14,9 @@
 namespace velmo_test {
 
 inline constexpr const wchar_t* kVelmoKeyPath = L"SOFTWARE\\Brenlow\\Network_Services\\velmo";
+// The tests set values where an OEM's tools put them, in the native view of
+// the registry, also from a 32-bit test process on 64-bit Windows.
+inline constexpr REGSAM kNativeView = KEY_WOW64_64KEY;
 
 // Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to two
 // empty scratch keys for the object's life, so tests never touch the
