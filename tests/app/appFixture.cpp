@@ -11,6 +11,7 @@ namespace {
 void DeleteVelmoKeys()
 {
     velmo_test::DeleteVelmoKey(HKEY_LOCAL_MACHINE);
+    velmo_test::DeleteVelmoKey(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
     velmo_test::DeleteVelmoKey(HKEY_CURRENT_USER);
 }
 

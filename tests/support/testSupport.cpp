@@ -10,11 +10,11 @@ namespace velmo_test {
 
 namespace {
 
-HKEY CreateKey(HKEY root, const std::wstring& path)
+HKEY CreateKey(HKEY root, const std::wstring& path, REGSAM view = kNativeView)
 {
     HKEY key = nullptr;
     LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS | kNativeView, nullptr, &key, nullptr);
+                                  KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
     EXPECT_EQ(status, ERROR_SUCCESS) << "creating a test key";
     return key;
 }
@@ -63,23 +63,26 @@ void TracingEnvironment::TearDown()
     m_registry.reset();
 }
 
-void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size)
+void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size,
+              REGSAM view)
 {
-    HKEY key = CreateKey(root, kVelmoKeyPath);
+    HKEY key = CreateKey(root, kVelmoKeyPath, view);
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
-void SetDword(HKEY root, const wchar_t* name, DWORD value)
+void SetDword(HKEY root, const wchar_t* name, DWORD value, REGSAM view)
 {
-    SetValue(root, name, REG_DWORD, &value, sizeof value);
+    SetValue(root, name, REG_DWORD, &value, sizeof value, view);
 }
 
-void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD type)
+void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD type,
+               REGSAM view)
 {
-    SetValue(root, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    SetValue(root, name, type, text.c_str(),
+             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), view);
 }
 
 void DeleteValue(HKEY root, const wchar_t* name)
@@ -91,14 +94,14 @@ void DeleteValue(HKEY root, const wchar_t* name)
     }
 }
 
-void DeleteVelmoKey(HKEY root)
+void DeleteVelmoKey(HKEY root, REGSAM view)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_ALL_ACCESS | kNativeView, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
         return;
     RegDeleteTreeW(key, nullptr);
     RegCloseKey(key);
-    RegDeleteKeyExW(root, kVelmoKeyPath, kNativeView, 0);
+    RegDeleteKeyExW(root, kVelmoKeyPath, view, 0);
 }
 
 bool ReadDword(HKEY root, const wchar_t* name, DWORD& value)

@@ -49,12 +49,15 @@ private:
     std::optional<ScratchRegistry> m_registry;
 };
 
-// Values under the applet's key path of `root` (real or redirected).
-void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size);
-void SetDword(HKEY root, const wchar_t* name, DWORD value);
-void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ);
+// Values under the applet's key path of `root` (real or redirected), in the
+// native view, or in the 32-bit one of 64-bit Windows for KEY_WOW64_32KEY.
+void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size,
+              REGSAM view = kNativeView);
+void SetDword(HKEY root, const wchar_t* name, DWORD value, REGSAM view = kNativeView);
+void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ,
+               REGSAM view = kNativeView);
 void DeleteValue(HKEY root, const wchar_t* name);
-void DeleteVelmoKey(HKEY root);
+void DeleteVelmoKey(HKEY root, REGSAM view = kNativeView);
 bool ReadDword(HKEY root, const wchar_t* name, DWORD& value);
 
 // The trace log of this prefix, %WINDIR%\Temp\velmo.log.
