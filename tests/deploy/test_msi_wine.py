@@ -3,7 +3,10 @@ prefix of its own, and looks at the files and the registry it leaves.
 
 The steps build on each other, in the order of their names."""
 import os
+import re
+import subprocess
 import tempfile
+import time
 import unittest
 
 import appletFacts
@@ -99,6 +102,36 @@ class PackageLifecycle(unittest.TestCase):
             "TRACE": ("REG_DWORD", "0x1"),
         })
         self.assertIsNone(self.wine.values(self.machine_key, view="32"))
+
+    def test_3_started_from_its_run_value_the_exe_reads_those_settings(self):
+        """The installed i686 exe, started as a logon would start it, in this
+        WoW64 prefix: the values in the native view are the ones it finds."""
+        command = self.wine.values(RUN_KEY)["Velmo"][1]
+        program = re.fullmatch(r'"([^"]+)"', command).group(1)
+        log = self.wine.host_path(r"C:\windows\temp\velmo.log")
+        start = log.stat().st_size if log.exists() else 0
+        applet = subprocess.Popen([str(self.wine.loader), program], env=self.wine.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        try:
+            entries = []
+            deadline = time.monotonic() + 30
+            while "Retrieved KorvaStatus: unknown" not in entries and time.monotonic() < deadline:
+                time.sleep(0.2)
+                text = log.read_bytes()[start:].decode("latin-1") if log.exists() else ""
+                entries = re.findall(r"\tENTRY: (.*?)\tLINE: ", text)
+        finally:
+            self.wine.wine("taskkill", "/im", "velmo.exe")
+            try:
+                applet.wait(15)
+            except subprocess.TimeoutExpired:
+                applet.kill()
+        self.assertIn("START VELMO", entries)
+        self.assertIn("Retrieved KorvaStatus: unknown", entries)
+        # Given at install (OemUrl, the poll period, the start option) or set
+        # before it (NumPollsForDisabled, TRACE): found. Never given: missing.
+        unreadable = [entry for entry in entries if entry.startswith("Unable to find")]
+        self.assertEqual(unreadable, ["Unable to find Korva Status Init Max Retries registry entry"])
 
     def test_4_newer_version_upgrades_in_place(self):
         before = self.machine_values()

@@ -37,8 +37,10 @@ class WinePrefix:
     def stop(self):
         subprocess.run([str(WINE_DIR / "wineserver64"), "-k"], env=self.env)
 
+    loader = WINE_DIR / "wine64"
+
     def wine(self, *args):
-        return subprocess.run([str(WINE_DIR / "wine64"), *map(str, args)], env=self.env,
+        return subprocess.run([str(self.loader), *map(str, args)], env=self.env,
                               stdin=subprocess.DEVNULL, capture_output=True, text=True,
                               errors="replace")
 
