@@ -1,5 +1,7 @@
 #include "app/velmo.h"
 
+#include "app/processSetup.h"
+
 #include "common/trace.h"
 #include "res/resource.h"
 #include "ui/velmoDlg.h"
@@ -47,6 +49,7 @@ HANDLE AcquireInstanceMutex(std::wstring name)
 
 BOOL Ckorva2checkApp::InitInstance()
 {
+    RestrictDllSearchToSystem();
     if (CVelmoLog* log = CVelmoLog::Instance())
         log->Open();
 
@@ -59,6 +62,7 @@ BOOL Ckorva2checkApp::InitInstance()
     INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
     InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
+    RegisterForRestart();
 
     {
         Ckorva2checkDlg dialog;

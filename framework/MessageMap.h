@@ -73,6 +73,8 @@ struct MessageMap
 #define ON_WM_WINDOWPOSCHANGING()                                                              \
     VELMO_ENTRY(WM_WINDOWPOSCHANGING,                                                          \
                 self.OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam)); return 0;)
+#define ON_WM_QUERYENDSESSION() VELMO_ENTRY(WM_QUERYENDSESSION, return self.OnQueryEndSession();)
+#define ON_WM_ENDSESSION() VELMO_ENTRY(WM_ENDSESSION, self.OnEndSession(wParam != FALSE); return 0;)
 #define ON_WM_MOUSEMOVE()                                                                      \
     VELMO_ENTRY(WM_MOUSEMOVE,                                                                  \
                 self.OnMouseMove(static_cast<UINT>(wParam),                                    \

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "ui/shellPort.h"
 
+#include <climits>
 #include <cwchar>
 
 namespace {
@@ -20,6 +21,19 @@ HINSTANCE Instance()
 {
     return GetModuleHandleW(nullptr);
 }
+
+// Counts the polls under way on the stack, for the object's life.
+class PollNesting
+{
+public:
+    explicit PollNesting(int& depth) : m_depth(depth) { ++m_depth; }
+    ~PollNesting() { --m_depth; }
+    PollNesting(const PollNesting&) = delete;
+    PollNesting& operator=(const PollNesting&) = delete;
+
+private:
+    int& m_depth;
+};
 
 } // namespace
 
@@ -50,16 +64,18 @@ BEGIN_MESSAGE_MAP(Ckorva2checkDlg, CDialog)
     ON_COMMAND(IDM_TRAY_SHOW, OnShowCommand)
     ON_WM_CTLCOLOR()
     ON_WM_WINDOWPOSCHANGING()
-END_MESSAGE_MAP()
+    ON_WM_QUERYENDSESSION()
+    ON_WM_ENDSESSION()
+    END_MESSAGE_MAP()
 
-LRESULT Ckorva2checkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // Registered at run time, so it cannot stand in the message map.
-    if (message == g_taskbarCreatedMessage && message != 0) {
-        OnTaskbarCreated();
-        return 0;
-    }
-    return CDialog::WindowProc(message, wParam, lParam);
+    LRESULT Ckorva2checkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        // Registered at run time, so it cannot stand in the message map.
+        if (message == g_taskbarCreatedMessage && message != 0) {
+            OnTaskbarCreated();
+            return 0;
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
 }
 
 void Ckorva2checkDlg::DoDataExchange(CDataExchange* pDX)
@@ -91,6 +107,9 @@ BOOL Ckorva2checkDlg::OnInitDialog()
     // The channel is open, so the gate is computed from the real status.
     RefreshWindowContent();
     EnsureTrayIcon();
+    // The first poll's warning box can end the applet.
+    if (m_exited)
+        return FALSE;
     LoadOemLogo();
     m_pollTimerId = SetTimer(m_hWnd, kPollTimerId, m_config.CheckKorvaStatusTimeout, nullptr);
     return TRUE;
@@ -141,18 +160,25 @@ void Ckorva2checkDlg::OpenStatusChannel()
         VELMO_TRACE(FormatTrace("IPCKorvaStatus object failed to initialize. Error code=%u",
                                 static_cast<unsigned>(m_statusReader.LastError()))
                         .c_str());
-    ++m_openAttempts;
+    // Saturates: a service that never comes must not wrap the count around.
+    if (m_openAttempts < LONG_MAX)
+        ++m_openAttempts;
 }
 
 bool Ckorva2checkDlg::EnsureTrayIcon()
 {
     if (m_trayIconAdded)
         return true;
-    // A poll started here can pop the window up, which comes back here while
-    // the icon is still missing: that inner call must not poll again, but it
-    // may add the icon the poll has prepared, so the window can show.
-    if (m_ensuringTrayIcon)
+    FillTrayIconRecord();
+    // Inside a poll (its pop-up or warning shows the window), a poll of our
+    // own would count an attempt too many: send the icon it has prepared.
+    if (m_pollDepth > 0)
         return SendTrayIcon(false);
+    return PollStatus();
+}
+
+void Ckorva2checkDlg::FillTrayIconRecord()
+{
     m_trayIconData.cbSize = NOTIFYICONDATAW_V3_SIZE;
     m_trayIconData.hWnd = m_hWnd;
     m_trayIconData.uID = kTrayIconId;
@@ -162,15 +188,11 @@ bool Ckorva2checkDlg::EnsureTrayIcon()
     const size_t tipLength = std::min(m_tooltipText.size(), std::size(m_trayIconData.szTip) - 1);
     std::wmemcpy(m_trayIconData.szTip, m_tooltipText.c_str(), tipLength);
     m_trayIconData.szTip[tipLength] = L'\0';
-
-    m_ensuringTrayIcon = true;
-    const bool polled = PollStatus();
-    m_ensuringTrayIcon = false;
-    return polled;
 }
 
 bool Ckorva2checkDlg::PollStatus()
 {
+    const PollNesting nesting(m_pollDepth);
     bool result = true;
     OpenStatusChannel();
     const KorvaStatus reading = m_statusReader.ReadStatus();
@@ -207,8 +229,10 @@ bool Ckorva2checkDlg::PollStatus()
         VELMO_TRACE("Retrieved KorvaStatus: unknown");
         SetStatusText(IDS_STATUS_UNKNOWN);
         m_trayIconData.hIcon = m_iconUnknown.Get();
+        // One box at a time, even when a new run of unknown readings reaches
+        // the count while the first box is still open.
         if (static_cast<DWORD>(m_openAttempts) == m_config.KorvaStatusInitMaxRetries &&
-            !m_unknownWarned)
+            !m_unknownWarned && !m_warningOpen)
             GiveUnknownStatusWarning();
         break;
     default:
@@ -217,72 +241,96 @@ bool Ckorva2checkDlg::PollStatus()
         return false;
     }
 
+    // The applet ended while the warning box was open: the window and the
+    // tray icon are gone.
+    if (m_exited) {
+        m_statusReader.Close();
+        return false;
+    }
+
     if (!SendTrayIcon(reading != m_displayedStatus))
         result = false;
-
-    if (reading != kKorvaUnknown) {
-        DWORD lastEnabled = 0;
-        const bool becameEnabled =
-            m_config.MinimizePrivacyIconAtStart != 1 && reading == kKorvaEnabled &&
-            (!m_config.ReadUserDword(m_config.KorvaLastEnabledName, lastEnabled) ||
-             lastEnabled == 0);
-        const bool firstDefiniteReading = !m_autoPoppedUp && m_config.PopupForCurrentUser != 0 &&
-                                          m_displayedStatus == kKorvaUnknown;
-        m_config.WriteUserDword(m_config.KorvaLastEnabledName, reading == kKorvaEnabled ? 1 : 0);
-        if (becameEnabled || firstDefiniteReading) {
-            // Set before the show: a poll nested inside it must not pop up again.
-            m_autoPoppedUp = true;
-            m_mayShow = true;
-            ShowStatusWindow(kShow);
-            RefreshWindowContent();
-        }
-    }
+    if (reading != kKorvaUnknown)
+        RecordDefiniteReading(reading);
+    PopUpIfOwed();
 
     m_displayedStatus = reading;
     m_statusReader.Close();
     return result;
 }
 
+void Ckorva2checkDlg::RecordDefiniteReading(KorvaStatus reading)
+{
+    DWORD lastEnabled = 0;
+    const bool becameEnabled =
+        m_config.MinimizePrivacyIconAtStart != 1 && reading == kKorvaEnabled &&
+        (!m_config.ReadUserDword(m_config.KorvaLastEnabledName, lastEnabled) || lastEnabled == 0);
+    const bool firstDefiniteReading =
+        !m_autoPoppedUp && m_config.PopupForCurrentUser != 0 && m_displayedStatus == kKorvaUnknown;
+    if (becameEnabled || firstDefiniteReading)
+        m_popUpOwed = true;
+    // "Enabled" counts as seen only once the window could pop up for it, so
+    // that a notice the tray was not ready for is given at the next start too.
+    if (reading != kKorvaEnabled || !m_popUpOwed || TrayIconInShell())
+        m_config.WriteUserDword(m_config.KorvaLastEnabledName, reading == kKorvaEnabled ? 1 : 0);
+}
+
+void Ckorva2checkDlg::PopUpIfOwed()
+{
+    if (!m_popUpOwed || !TrayIconInShell())
+        return;
+    m_popUpOwed = false;
+    // Set before the show: nothing nested in it may pop up again.
+    m_autoPoppedUp = true;
+    m_mayShow = true;
+    ShowStatusWindow(kShow);
+    RefreshWindowContent();
+}
+
+bool Ckorva2checkDlg::TrayIconInShell() const
+{
+    return m_trayIconAdded && m_trayDebt == TrayDebt::kNone;
+}
+
 bool Ckorva2checkDlg::SendTrayIcon(bool statusChanged)
 {
-    if (!m_trayIconAdded || m_trayDebt == TrayDebt::kAdd ||
-        m_trayDebt == TrayDebt::kAddOrKept) {
-        if (Shell().NotifyIcon(NIM_ADD, &m_trayIconData)) {
-            m_trayIconAdded = true;
-            m_trayDebt = TrayDebt::kNone;
-            return true;
-        }
-        // A restart announced while the shell kept the icon refuses every
-        // add: once one add has failed, a modify that takes settles the debt.
-        if (m_trayDebt == TrayDebt::kAddOrKept &&
-            Shell().NotifyIcon(NIM_MODIFY, &m_trayIconData)) {
-            m_trayDebt = TrayDebt::kNone;
-            return true;
-        }
-        if (m_trayIconAdded)
-            m_trayDebt = TrayDebt::kAddOrKept;
-        VELMO_TRACE("Failed to add tray icon");
-        return false;
-    }
-    if (!statusChanged && m_trayDebt == TrayDebt::kNone)
+    if (TrayIconInShell() && !statusChanged)
         return true;
-    if (!Shell().NotifyIcon(NIM_MODIFY, &m_trayIconData)) {
-        VELMO_TRACE("Failed to modify tray icon");
-        m_trayDebt = TrayDebt::kModify;
-        return false;
+    // Add what the shell may lack (never added, or a restarted task bar),
+    // modify what it should hold. When that fails, the shell holds other than
+    // we think: it lost the icon unannounced, or kept it over a restart.
+    const bool addFirst = !m_trayIconAdded || m_trayDebt == TrayDebt::kAdd;
+    const DWORD first = addFirst ? NIM_ADD : NIM_MODIFY;
+    const DWORD second = addFirst ? NIM_MODIFY : NIM_ADD;
+    bool sent = Shell().NotifyIcon(first, &m_trayIconData) != FALSE;
+    if (!sent && !addFirst && m_trayDebt != TrayDebt::kModify)
+        VELMO_TRACE("Failed to modify tray icon"); // once per run of failures
+    if (!sent && m_trayIconAdded)
+        sent = Shell().NotifyIcon(second, &m_trayIconData) != FALSE;
+    if (sent) {
+        m_trayIconAdded = true;
+        m_trayDebt = TrayDebt::kNone;
+        return true;
     }
-    m_trayDebt = TrayDebt::kNone;
-    return true;
+    if (addFirst)
+        VELMO_TRACE("Failed to add tray icon");
+    if (m_trayIconAdded)
+        m_trayDebt = addFirst ? TrayDebt::kAdd : TrayDebt::kModify;
+    return false;
 }
 
 void Ckorva2checkDlg::OnTaskbarCreated()
 {
-    // A restarted task bar has forgotten the icon: add it again as displayed.
-    if (!m_trayIconAdded)
+    // A restarted task bar has forgotten the icon, and one that comes up
+    // only now, at logon, may take the add that failed: add it as displayed.
+    // Before the first poll has filled the record there is nothing to add.
+    if (m_trayIconData.cbSize == 0)
         return;
     m_trayIconData.hIcon = IconFor(m_displayedStatus);
-    m_trayDebt = TrayDebt::kAdd;
+    if (m_trayIconAdded)
+        m_trayDebt = TrayDebt::kAdd;
     SendTrayIcon(false);
+    PopUpIfOwed();
 }
 
 void Ckorva2checkDlg::GiveUnknownStatusWarning()
@@ -304,9 +352,11 @@ void Ckorva2checkDlg::GiveUnknownStatusWarning()
                     .c_str());
     // Set before the box: polls keep running inside its modal loop.
     m_unknownWarned = true;
+    m_warningOpen = true;
     const bool rightToLeft = (GetWindowLongW(m_hWnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
     Shell().ShowMessageBox(m_hWnd, text, caption.c_str(),
-                       MB_ICONERROR | (rightToLeft ? MB_RTLREADING : 0));
+                           MB_ICONERROR | (rightToLeft ? MB_RTLREADING : 0));
+    m_warningOpen = false;
 }
 
 bool Ckorva2checkDlg::ShowStatusWindow(int request)
@@ -457,10 +507,27 @@ void Ckorva2checkDlg::OnActivate(UINT state, HWND, bool minimized)
 
 void Ckorva2checkDlg::ExitApplet()
 {
+    // Once only: a close and an exit command can both be on their way.
+    if (m_exited)
+        return;
+    m_exited = true;
     Shell().NotifyIcon(NIM_DELETE, &m_trayIconData);
     DestroyWindow(m_hWnd);
     m_logoBitmap.Reset();
     VELMO_TRACE("EXIT VELMO");
+}
+
+BOOL Ckorva2checkDlg::OnQueryEndSession()
+{
+    return TRUE;
+}
+
+// The session ends, or the restart manager closes the applet for an
+// installer (ENDSESSION_CLOSEAPP): the process may be gone once this returns.
+void Ckorva2checkDlg::OnEndSession(bool ending)
+{
+    if (ending)
+        ExitApplet();
 }
 
 void Ckorva2checkDlg::OnPaint()

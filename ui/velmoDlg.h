@@ -53,6 +53,8 @@ private:
     void OnShowCommand();
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
     void OnWindowPosChanging(WINDOWPOS* position);
+    BOOL OnQueryEndSession();
+    void OnEndSession(bool ending);
     void OnTaskbarCreated();
 
     void SetUpTrayMenu();
@@ -61,7 +63,11 @@ private:
     void LoadStateIcons();
     void OpenStatusChannel();
     void GiveUnknownStatusWarning();
+    void FillTrayIconRecord();
     bool SendTrayIcon(bool statusChanged);
+    bool TrayIconInShell() const;
+    void RecordDefiniteReading(KorvaStatus reading);
+    void PopUpIfOwed();
     void ShowOnRequest();
     void ShowTrayMenu(int x, int y);
     void CenterOnScreen();
@@ -69,8 +75,7 @@ private:
     HICON IconFor(KorvaStatus status) const;
 
     // What the shell owes us: a tray icon update that failed and is sent again.
-    // kAddOrKept: an add after a restart failed; the shell may have kept the icon.
-    enum class TrayDebt { kNone, kModify, kAdd, kAddOrKept };
+    enum class TrayDebt { kNone, kModify, kAdd };
 
     NOTIFYICONDATAW m_trayIconData{};
     // Control 1004, found once: each poll sets its text.
@@ -89,7 +94,14 @@ private:
     bool m_userAskedToShow = false;
     bool m_mayShow = false;
     bool m_autoPoppedUp = false;
-    bool m_ensuringTrayIcon = false;
+    // A pop-up a poll decided on while no tray icon could bring the window
+    // back: it shows once the icon is in the shell.
+    bool m_popUpOwed = false;
+    // Polls run nested inside the warning box; none may start inside another.
+    int m_pollDepth = 0;
+    bool m_warningOpen = false;
+    // ExitApplet ran: a poll that resumes after it touches nothing more.
+    bool m_exited = false;
     LONG m_openAttempts = -1;
     bool m_unknownWarned = false;
     UniqueIcon m_iconDisabled;

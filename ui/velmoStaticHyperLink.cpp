@@ -4,10 +4,35 @@
 #include "common/trace.h"
 #include "ui/shellPort.h"
 
+#include <objbase.h>
+
 #include <cwchar>
 #include <iterator>
 
 namespace {
+
+// The GUI thread's single-threaded COM apartment, from the first launch to
+// the end of the process: the shell's handlers expect it of ShellExecuteW's
+// caller.
+class ComApartment
+{
+public:
+    ComApartment()
+        : m_entered(
+              SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+    {
+    }
+    ~ComApartment()
+    {
+        if (m_entered)
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_entered;
+};
 
 constexpr wchar_t kInternetExplorer[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
 // Quoted: without quotes Windows would try C:\Program.exe first.
@@ -75,6 +100,7 @@ void CStaticHyperLink::Redraw()
 
 bool LaunchUrl(std::wstring url)
 {
+    static const ComApartment apartment;
     const HINSTANCE result =
         Shell().OpenWithShell(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
     // Above 32 the shell started a handler; anything else is an error code.

@@ -179,6 +179,9 @@ struct ExitCase
     const char* name;
     UINT message;
     WPARAM wParam;
+    LPARAM lParam;
+    // Sent while the warning box of the applet's very first poll is open.
+    bool insideTheFirstBox;
 };
 
 std::ostream& operator<<(std::ostream& out, const ExitCase& exitCase)
@@ -190,21 +193,38 @@ class ExitTest : public MainWindowTest, public ::testing::WithParamInterface<Exi
 {
 };
 
-TEST_P(ExitTest, EndsApplet)
+TEST_P(ExitTest, EndsAppletAndTracesNothingAfterIt)
 {
+    if (GetParam().insideTheFirstBox)
+        velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"KorvaStatusInitMaxRetries", 1);
     Start();
-    ASSERT_TRUE(WaitForEntry(kUnknownReading));
+    if (GetParam().insideTheFirstBox) {
+        ASSERT_TRUE(WaitUntil([&] {
+            return !TopLevelWindows(m_app.Id(), L"#32770", VelmoString(kUnknownBoxCaptionId))
+                        .empty();
+        }));
+    } else {
+        ASSERT_TRUE(WaitForEntry(kUnknownReading));
+    }
 
-    ASSERT_TRUE(m_app.Post(GetParam().message, GetParam().wParam, 0));
+    ASSERT_TRUE(m_app.Post(GetParam().message, GetParam().wParam, GetParam().lParam));
 
     EXPECT_EQ(m_app.Process().WaitForExit(), 0u);
     EXPECT_EQ(Count("EXIT VELMO"), 1);
+    const std::vector<std::string> entries = Entries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back(), "EXIT VELMO");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, ExitTest,
-    ::testing::Values(ExitCase{"ExitCommand", WM_COMMAND, MAKEWPARAM(kExitCommand, 0)},
-                      ExitCase{"Close", WM_CLOSE, 0}, ExitCase{"Quit", WM_QUIT, 0}),
+    ::testing::Values(ExitCase{"ExitCommand", WM_COMMAND, MAKEWPARAM(kExitCommand, 0), 0, false},
+                      ExitCase{"Close", WM_CLOSE, 0, 0, false},
+                      ExitCase{"Quit", WM_QUIT, 0, 0, false},
+                      ExitCase{"RestartManager", WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, false},
+                      ExitCase{"ExitCommandInsideTheFirstBox", WM_COMMAND,
+                               MAKEWPARAM(kExitCommand, 0), 0, true},
+                      ExitCase{"SessionEndInsideTheFirstBox", WM_ENDSESSION, TRUE, 0, true}),
     [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
 
 } // namespace

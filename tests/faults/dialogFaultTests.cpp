@@ -123,6 +123,20 @@ TEST_P(TaskbarRestart, AnnouncedWhileTheIconIsHeldLeavesItFollowingTheState)
     EXPECT_LE(TraceCount("Failed to add tray icon"), 1u);
 }
 
+TEST_P(TaskbarRestart, IconForgottenUnannouncedComesBackAtTheNextChange)
+{
+    StartShowing(GetParam());
+    m_keeper.Restart(); // and no "TaskbarCreated" reaches the applet
+
+    for (KorvaStatus next : kStates) {
+        if (next == GetParam())
+            continue;
+        Show(next);
+        EXPECT_EQ(m_keeper.Shown(), IconIdOf(next)) << "after showing " << next;
+    }
+    EXPECT_EQ(TraceCount("Failed to modify tray icon"), 1u);
+}
+
 std::string StateName(const ::testing::TestParamInfo<KorvaStatus>& info)
 {
     constexpr const char* kNames[] = {"Disabled", "Enabled", "Unknown"};

@@ -132,10 +132,24 @@ struct ExitWay
     const char* name;
     UINT message;
     WPARAM wParam;
+    LPARAM lParam;
 };
 
 class EndingTheApplet : public DialogTest, public ::testing::WithParamInterface<ExitWay>
 {
+protected:
+    void End() const { Send(GetParam().message, GetParam().wParam, GetParam().lParam); }
+
+    // The last the shell and the log heard of the applet was its exit.
+    void ExpectNothingAfterTheExit()
+    {
+        EXPECT_EQ(m_shell.Messages().back(), static_cast<DWORD>(NIM_DELETE));
+        EXPECT_EQ(m_shell.Count(NIM_DELETE), 1u);
+        const std::vector<std::string> traces = Traces();
+        ASSERT_FALSE(traces.empty());
+        EXPECT_EQ(traces.back(), "EXIT VELMO");
+        EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
+    }
 };
 
 TEST_P(EndingTheApplet, DeletesTheTrayIconAndTheWindow)
@@ -146,7 +160,7 @@ TEST_P(EndingTheApplet, DeletesTheTrayIconAndTheWindow)
     const HWND window = Window();
     TakeTrayCalls();
 
-    Send(GetParam().message, GetParam().wParam);
+    End();
     const std::vector<TrayCall> calls = TakeTrayCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_DELETE));
@@ -157,13 +171,59 @@ TEST_P(EndingTheApplet, DeletesTheTrayIconAndTheWindow)
     EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, EndingTheApplet,
-                         ::testing::Values(ExitWay{"Close", WM_CLOSE, 0},
-                                           ExitWay{"ExitCommand", WM_COMMAND, IDM_TRAY_EXIT},
-                                           ExitWay{"QuitMessage", WM_QUIT, 0}),
-                         [](const ::testing::TestParamInfo<ExitWay>& info) {
-                             return std::string(info.param.name);
-                         });
+TEST_P(EndingTheApplet, InsideTheWarningBoxLeavesTheSuspendedPollNothingToTouch)
+{
+    SetMachine(L"KorvaStatusInitMaxRetries", 2);
+    SetUser(L"PopupForCurrentUser", 0);
+    StartDialog();
+    // A reading inside the box would have the resumed poll send a new icon.
+    m_shell.whileBoxIsOpen = [&] {
+        Publish(kEnabled);
+        Poll();
+        End();
+    };
+    EXPECT_FALSE(Poll());
+    ASSERT_EQ(m_shell.boxes.size(), 1u);
+    EXPECT_EQ(m_dialog->m_hWnd, nullptr);
+    ExpectNothingAfterTheExit();
+}
+
+TEST_P(EndingTheApplet, InsideTheFirstPollsBoxStartsNoTimer)
+{
+    SetMachine(L"KorvaStatusInitMaxRetries", 1);
+    SetMachine(L"CheckKorvaStatusTimeout", 20);
+    m_shell.whileBoxIsOpen = [&] { End(); };
+    m_dialog = std::make_unique<Ckorva2checkDlg>();
+    m_dialog->Create();
+    ASSERT_EQ(m_shell.boxes.size(), 1u);
+    EXPECT_EQ(m_dialog->m_hWnd, nullptr) << "the window went during its initialisation";
+    ExpectNothingAfterTheExit();
+
+    Sleep(100);
+    MSG timer;
+    // A timer started on the destroyed window would tick for the thread.
+    EXPECT_FALSE(PeekMessageW(&timer, reinterpret_cast<HWND>(-1), WM_TIMER, WM_TIMER, PM_REMOVE));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, EndingTheApplet,
+    ::testing::Values(ExitWay{"Close", WM_CLOSE, 0, 0},
+                      ExitWay{"ExitCommand", WM_COMMAND, IDM_TRAY_EXIT, 0},
+                      ExitWay{"QuitMessage", WM_QUIT, 0, 0},
+                      ExitWay{"SessionEnd", WM_ENDSESSION, TRUE, 0},
+                      ExitWay{"RestartManager", WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}),
+    [](const ::testing::TestParamInfo<ExitWay>& info) { return std::string(info.param.name); });
+
+TEST_F(DialogTest, SessionEndItAgreesToButThatIsCancelledLeavesItRunning)
+{
+    StartDialog();
+    EXPECT_EQ(Send(WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(Send(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    Send(WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(IsWindow(Window()));
+    EXPECT_EQ(m_shell.Count(NIM_DELETE), 0u);
+    EXPECT_EQ(TraceCount("EXIT VELMO"), 0u);
+}
 
 } // namespace
 } // namespace velmo_test

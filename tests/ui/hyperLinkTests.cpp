@@ -276,6 +276,8 @@ TEST_F(HyperLinkTest, ClickOpensTheAddressMaximizedThroughTheShell)
     EXPECT_EQ(call.parameters, std::nullopt);
     EXPECT_EQ(call.directory, std::nullopt);
     EXPECT_EQ(call.showCommand, SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(call.apartment == APTTYPE_STA || call.apartment == APTTYPE_MAINSTA)
+        << "COM is not initialised apartment-threaded on the calling thread";
     EXPECT_TRUE(m_shell.processes.empty()) << "no second browser";
 
     RECT dirty{};

@@ -256,6 +256,36 @@ TEST_F(UnknownStatusWarning, NextPollSettlesAServiceThatCameUpWhileTheBoxWasOpen
     EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_ENABLED));
 }
 
+TEST_F(UnknownStatusWarning, NewRunInsideTheOpenBoxStacksNoSecondBox)
+{
+    m_shell.whileBoxIsOpen = [&] {
+        m_shell.whileBoxIsOpen = nullptr;
+        Publish(kEnabled);
+        Poll();
+        Withdraw();
+        PollTimes(10); // a whole new run, past its seventh reading
+    };
+    StartDialog();
+    PollTimes(6);
+    PollTimes(10);
+    EXPECT_EQ(m_shell.boxes.size(), 1u);
+    EXPECT_EQ(TraceCount(kWarningTrace7), 1u);
+}
+
+TEST_F(UnknownStatusWarning, CountsExactlyWhileTheTrayIconIsNotYetAdded)
+{
+    m_shell.addResult = FALSE;
+    SetMachine(L"KorvaStatusInitMaxRetries", 3);
+    StartDialog();
+    PollTimes(2);
+    ASSERT_EQ(m_shell.boxes.size(), 1u);
+    EXPECT_EQ(m_shell.boxes[0].text, WarningText(20));
+    EXPECT_EQ(TraceCount("Korva Status could not be retrieved 3 times - the velmosrv service is "
+                         "probably not running."),
+              1u);
+    EXPECT_EQ(TraceCount("Retrieved KorvaStatus: unknown"), 3u) << "a poll nested in the show";
+}
+
 TEST_F(UnknownStatusWarning, BadReadingsCountAsAttempts)
 {
     StartDialog(); // attempt 1

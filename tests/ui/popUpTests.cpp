@@ -111,5 +111,61 @@ TEST_F(AutomaticPopUp, UnknownReadingsNeverWriteTheLastEnabledRecord)
     EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 5u);
 }
 
+// ---------------------------------------------------------------------------
+// A pop-up the tray was not ready for (at logon) is owed, not lost.
+
+struct OwedPopUp
+{
+    const char* name;
+    bool userWantsPopUp;   // reason B; otherwise reason A, new to "enabled"
+    bool taskbarAnnounced; // the add succeeds on "TaskbarCreated", else at a poll
+};
+
+class TrayNotReady : public DialogTest, public ::testing::WithParamInterface<OwedPopUp>
+{
+};
+
+TEST_P(TrayNotReady, PopUpShowsOnceTheIconIsAdded)
+{
+    if (GetParam().userWantsPopUp) {
+        SetUser(L"PopupForCurrentUser", 1);
+        SetUser(L"KorvaLastEnabled", 1);
+    } else {
+        SetUser(L"PopupForCurrentUser", 0);
+    }
+    Publish(kEnabled);
+    m_shell.addResult = FALSE;
+    StartDialog();
+    Poll();
+    EXPECT_FALSE(Visible());
+    if (!GetParam().userWantsPopUp) {
+        EXPECT_EQ(UserValue(L"KorvaLastEnabled"), std::nullopt) << "recorded as seen unseen";
+    }
+
+    m_shell.addResult = TRUE;
+    if (GetParam().taskbarAnnounced)
+        Send(RegisterWindowMessageW(L"TaskbarCreated"));
+    else
+        Poll();
+    EXPECT_TRUE(Visible());
+    EXPECT_EQ(m_shell.trayCalls.back().message, static_cast<DWORD>(NIM_ADD));
+    Poll();
+    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 1u);
+
+    // Paid once: hidden, it stays hidden.
+    ClickButton(IDC_HIDE_BUTTON);
+    PollTimes(2);
+    EXPECT_FALSE(Visible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, TrayNotReady,
+                         ::testing::Values(OwedPopUp{"NewToEnabledAtAPoll", false, false},
+                                           OwedPopUp{"NewToEnabledAtTaskbarCreated", false, true},
+                                           OwedPopUp{"WantsPopUpAtAPoll", true, false},
+                                           OwedPopUp{"WantsPopUpAtTaskbarCreated", true, true}),
+                         [](const ::testing::TestParamInfo<OwedPopUp>& info) {
+                             return std::string(info.param.name);
+                         });
+
 } // namespace
 } // namespace velmo_test

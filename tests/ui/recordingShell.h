@@ -5,6 +5,8 @@
 
 #include "ui/shellPort.h"
 
+#include <objbase.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@ public:
         std::optional<std::wstring> parameters;
         std::optional<std::wstring> directory;
         int showCommand;
+        // The caller's COM apartment at the call, as the shell's handlers find it.
+        std::optional<APTTYPE> apartment;
     };
     struct ProcessCall
     {
@@ -48,8 +52,12 @@ public:
                             const wchar_t* parameters, const wchar_t* directory,
                             int showCommand) override
     {
+        APTTYPE type{};
+        APTTYPEQUALIFIER qualifier{};
+        const bool inApartment = SUCCEEDED(CoGetApartmentType(&type, &qualifier));
         executes.push_back(ExecuteCall{owner, Text(operation), Text(file), Text(parameters),
-                                       Text(directory), showCommand});
+                                       Text(directory), showCommand,
+                                       inApartment ? std::optional(type) : std::nullopt});
         return reinterpret_cast<HINSTANCE>(executeResult);
     }
 

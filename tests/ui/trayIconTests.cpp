@@ -190,12 +190,15 @@ TEST_F(TrayRecovery, RestartedTaskbarGetsTheIconOfTheDisplayedState)
 TEST_F(TrayRecovery, FailedAddAfterTaskbarRestartIsRetriedByTheNextPoll)
 {
     StartShowingDisabled();
+    // The task bar is back but takes nothing yet.
     m_shell.addResult = FALSE;
+    m_shell.modifyResult = FALSE;
     TaskbarRestarted();
-    EXPECT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_EQ(m_shell.Messages(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
     TakeTrayCalls();
 
     m_shell.addResult = TRUE;
+    m_shell.modifyResult = TRUE;
     EXPECT_TRUE(Poll());
     const std::vector<TrayCall> calls = TakeTrayCalls();
     ASSERT_EQ(calls.size(), 1u);
@@ -227,31 +230,53 @@ TEST_F(TrayRecovery, FailedFirstAddIsRetriedUntilItSucceeds)
     EXPECT_TRUE(TakeTrayCalls().empty());
 }
 
-TEST_F(TrayRecovery, FailedModifyIsRetriedUntilItSucceeds)
+TEST_F(TrayRecovery, IconLostUnannouncedIsAddedAgainInTheSamePoll)
 {
-    QuietUser();
-    SetMachine(L"NumPollsForDisabled", 1);
-    Publish(kEnabled);
-    StartDialog();
-    TakeTrayCalls();
-
+    StartShowingDisabled();
     m_shell.modifyResult = FALSE;
-    Publish(kDisabled);
-    EXPECT_FALSE(Poll());
+    Publish(kEnabled);
+    EXPECT_TRUE(Poll());
+    const std::vector<TrayCall> calls = TakeTrayCalls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(StateIconOf(calls[1].hIcon), static_cast<UINT>(IDI_STATUS_ENABLED));
     EXPECT_EQ(TraceCount("Failed to modify tray icon"), 1u);
+
+    // The shell took the add: the next change is a plain modify again.
+    m_shell.modifyResult = TRUE;
+    Publish(kDisabled);
+    Poll();
     EXPECT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_MODIFY});
+}
+
+TEST_F(TrayRecovery, RunOfFailedUpdatesIsTracedOnceAndRetriedUntilTaken)
+{
+    StartShowingDisabled();
+    m_shell.modifyResult = FALSE;
+    m_shell.addResult = FALSE;
+    Publish(kEnabled);
+    for (int poll = 0; poll < 3; ++poll)
+        EXPECT_FALSE(Poll());
+    EXPECT_EQ(TraceCount("Failed to modify tray icon"), 1u);
+    EXPECT_EQ(TraceCount("Failed to add tray icon"), 0u);
     TakeTrayCalls();
 
     // The status is unchanged, but the shell still owes the new icon.
     m_shell.modifyResult = TRUE;
     EXPECT_TRUE(Poll());
-    const std::vector<TrayCall> calls = TakeTrayCalls();
+    std::vector<TrayCall> calls = TakeTrayCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_DISABLED));
-
+    EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_ENABLED));
     EXPECT_TRUE(Poll());
     EXPECT_TRUE(TakeTrayCalls().empty());
+
+    // A new run of failures is traced again.
+    m_shell.modifyResult = FALSE;
+    Publish(kDisabled);
+    Poll();
+    EXPECT_EQ(TraceCount("Failed to modify tray icon"), 2u);
 }
 
 TEST_F(TrayRecovery, PopUpNestingStaysBoundedWhileNothingCanBeStored)

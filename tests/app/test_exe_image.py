@@ -1,0 +1,49 @@
+"""The velmo.exe of a build as the linker made it, read with objdump -p:
+hardened (ASLR, DEP, terminal-server aware, stack canaries), a GUI program,
+and importing only system DLLs.
+
+    test_exe_image.py OBJDUMP EXE"""
+import re
+import subprocess
+import sys
+import unittest
+
+SYSTEM_DLLS = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL",
+               "OLE32.DLL", "SHELL32.DLL", "USER32.DLL"}
+
+
+class ExeImage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.headers = subprocess.run([OBJDUMP, "-p", EXE], check=True, capture_output=True,
+                                     text=True).stdout
+        with open(EXE, "rb") as stream:
+            cls.image = stream.read()
+
+    def header(self, name):
+        return re.search(r"^%s\s+(\S+)" % name, self.headers, re.M).group(1)
+
+    def test_is_hardened(self):
+        characteristics = int(self.header("DllCharacteristics"), 16)
+        wanted = {"DYNAMIC_BASE": 0x40, "NX_COMPAT": 0x100, "TERMINAL_SERVICE_AWARE": 0x8000}
+        if self.header("Magic") == "020b":  # PE32+
+            wanted["HIGH_ENTROPY_VA"] = 0x20
+        for flag, bit in wanted.items():
+            self.assertTrue(characteristics & bit, flag)
+            self.assertIn("\t" + flag, self.headers)
+        # Without relocations the loader could not move the image anyway.
+        relocations = re.search(r"^Entry 5 \S+ (\S+) Base Relocation Directory", self.headers, re.M)
+        self.assertTrue(relocations and int(relocations.group(1), 16) > 0, "no relocations")
+        # The canaries' failure path, linked from libssp.
+        self.assertIn(b"stack smashing detected", self.image)
+
+    def test_is_a_gui_program_of_system_dlls_only(self):
+        self.assertEqual(self.header("Subsystem"), "00000002")
+        imports = {name.upper() for name in re.findall(r"DLL Name: (\S+)", self.headers)}
+        self.assertTrue(imports)
+        self.assertLessEqual(imports, SYSTEM_DLLS)
+
+
+if __name__ == "__main__":
+    OBJDUMP, EXE = sys.argv[1:3]
+    unittest.main(argv=sys.argv[:1])
