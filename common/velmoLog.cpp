@@ -5,6 +5,7 @@
 
 #include <share.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -15,11 +16,16 @@ enum TraceState : LONG { kUndecided = 0, kEnabled = 1, kDisabled = 2 };
 CVelmoLog* g_instance = nullptr;
 LONG g_traceState = kUndecided;
 
-// Problems of the log itself go to standard output, never into the file.
+// Problems of the log itself go to standard output, never into the file:
+// the line in one write and one flush, as an unbuffered stream would
+// otherwise write it a character at a time.
 void SayOnStdout(const char* text)
 {
-    std::fputs(text, stdout);
-    std::fputc('\n', stdout);
+    char line[128];
+    const std::size_t length = std::min(std::strlen(text), sizeof line - 1);
+    std::memcpy(line, text, length);
+    line[length] = '\n';
+    std::fwrite(line, 1, length + 1, stdout);
     std::fflush(stdout);
 }
 
