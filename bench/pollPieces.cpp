@@ -142,14 +142,24 @@ void CpuSplit(const Stopwatch& clock, int count, Ckorva2checkDlg& dialog)
         return static_cast<double>(*selfAfter - *selfBefore + *serverAfter - *serverBefore);
     };
     double pollCpu = 0;
+    double pollFileCpu = 0;
     {
         StdoutAside aside(StdoutAside::To::Nowhere);
         pollCpu = run("poll (standard output closed)", [&] { dialog.PollStatus(); });
     }
+    {
+        // Each poll traces a few lines; with tracing off each is a line here.
+        StdoutAside aside(StdoutAside::To::File);
+        pollFileCpu = run("poll (standard output on a file)", [&] { dialog.PollStatus(); });
+    }
     const double floorCpu = run("floor", [] { FloorOnce(); });
     Print("\n");
-    if (pollCpu > 0 && floorCpu > 0)
+    if (pollCpu > 0 && floorCpu > 0) {
         Value("cpu-ratio", Fixed(pollCpu / floorCpu, 2));
+        Value("cpu-file-ratio", Fixed(pollFileCpu / floorCpu, 2));
+        Value("cpu-file-per-poll", Fixed(pollFileCpu / 1e3 / count, 0));
+        Value("cpu-quiet-per-poll", Fixed(pollCpu / 1e3 / count, 0));
+    }
 }
 
 Summary TimeDialogCreation(const Stopwatch& clock, int count)

@@ -25,8 +25,15 @@ TrayProgramKind MinimalTrayKind()
             L"minimalTray"};
 }
 
-TrayProgram::TrayProgram(const TrayProgramKind& kind)
-    : m_kind(kind), m_started(m_clock.Now()), m_process(CommandLine(kind.path))
+TrayProgramKind ToyDialogKind()
+{
+    return {"toyDialog.exe", velmo_test::BesideTestExe(L"toyDialog.exe"), L"#32770",
+            velmo_app_test::VelmoString(kWindowCaptionId)};
+}
+
+TrayProgram::TrayProgram(const TrayProgramKind& kind, ChildProcess::Output output)
+    : m_kind(kind), m_started(m_clock.Now()),
+      m_process(CommandLine(kind.path), ChildProcess::Input::Nul, output)
 {
 }
 

@@ -1,4 +1,4 @@
-// velmo.exe or minimalTray.exe run as a process: started, watched until its
+// velmo.exe, minimalTray.exe or toyDialog.exe run as a process: started, watched until its
 // tray icon shows, and closed through its main window.
 #pragma once
 
@@ -19,11 +19,13 @@ struct TrayProgramKind
 
 TrayProgramKind VelmoKind();
 TrayProgramKind MinimalTrayKind();
+TrayProgramKind ToyDialogKind();
 
 class TrayProgram
 {
 public:
-    explicit TrayProgram(const TrayProgramKind& kind);
+    TrayProgram(const TrayProgramKind& kind,
+                ChildProcess::Output output = ChildProcess::Output::Nul);
     ~TrayProgram();
     TrayProgram(const TrayProgram&) = delete;
     TrayProgram& operator=(const TrayProgram&) = delete;

@@ -22,10 +22,12 @@ std::wstring CommandLine(const std::wstring& program, const std::wstring& argume
     return line;
 }
 
-ChildProcess::ChildProcess(const std::wstring& commandLine, Input input)
+ChildProcess::ChildProcess(const std::wstring& commandLine, Input input, Output output)
 {
-    const UniqueKernelHandle output = InheritableNul(GENERIC_WRITE);
+    UniqueKernelHandle childOutput;
     UniqueKernelHandle childInput;
+    if (output == Output::Nul)
+        childOutput = InheritableNul(GENERIC_WRITE);
     if (input == Input::Pipe) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE readEnd = nullptr;
@@ -35,7 +37,7 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, Input input)
         childInput.Reset(readEnd);
         m_input.Reset(writeEnd);
         SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
-    } else {
+    } else if (output == Output::Nul) {
         childInput = InheritableNul(GENERIC_READ);
     }
 
@@ -43,8 +45,8 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, Input input)
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = childInput.Get();
-    startup.hStdOutput = output.Get();
-    startup.hStdError = output.Get();
+    startup.hStdOutput = childOutput.Get();
+    startup.hStdError = childOutput.Get();
     PROCESS_INFORMATION info{};
     std::wstring line = commandLine;
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,

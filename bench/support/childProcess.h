@@ -1,6 +1,6 @@
 // A program started from the bench or the soak, its standard output and
-// error on NUL so that nothing it prints costs more than it would without a
-// console; ended by force if it still runs when the object goes.
+// error on NUL, or without any standard handles, as a logon starts a windowed
+// program; ended by force if it still runs when the object goes.
 #pragma once
 
 #include "common/kernelHandle.h"
@@ -16,8 +16,12 @@ class ChildProcess
 public:
     // A pipe on standard input is held here; korvapub serve ends when it closes.
     enum class Input { Nul, Pipe };
+    // Under Wine each write to NUL costs a few hundred microseconds; one
+    // without a handle fails at once, as on Windows without a console.
+    enum class Output { Nul, None };
 
-    ChildProcess(const std::wstring& commandLine, Input input = Input::Nul);
+    ChildProcess(const std::wstring& commandLine, Input input = Input::Nul,
+                 Output output = Output::Nul);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

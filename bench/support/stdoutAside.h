@@ -11,6 +11,7 @@ public:
     enum class To
     {
         Nul,     // written and discarded by the system
+        File,    // a scratch file, as when standard output is redirected to one
         Nowhere, // descriptor closed, as in a windowed program on Windows: writes fail at once
     };
 
@@ -21,6 +22,7 @@ public:
 
 private:
     int m_saved;
+    bool m_toFile = false;
 };
 
 } // namespace velmo_perf
