@@ -75,6 +75,21 @@ struct MessageMap
                 self.OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam)); return 0;)
 #define ON_WM_QUERYENDSESSION() VELMO_ENTRY(WM_QUERYENDSESSION, return self.OnQueryEndSession();)
 #define ON_WM_ENDSESSION() VELMO_ENTRY(WM_ENDSESSION, self.OnEndSession(wParam != FALSE); return 0;)
+#define ON_WM_SETTINGCHANGE()                                                                  \
+    VELMO_ENTRY(WM_SETTINGCHANGE, self.OnSettingChange(static_cast<UINT>(wParam)); return 0;)
+#define ON_WM_SYSCOLORCHANGE() VELMO_ENTRY(WM_SYSCOLORCHANGE, self.OnSysColorChange(); return 0;)
+// The new DPI and the window rectangle the system suggests for it.
+#define ON_WM_DPICHANGED()                                                                     \
+    VELMO_ENTRY(WM_DPICHANGED,                                                                 \
+                self.OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));     \
+                return 0;)
+#define ON_WM_SETFOCUS() VELMO_ENTRY(WM_SETFOCUS, self.OnSetFocus(); return 0;)
+#define ON_WM_KILLFOCUS() VELMO_ENTRY(WM_KILLFOCUS, self.OnKillFocus(); return 0;)
+// The key message the dialog manager asks about, or null.
+#define ON_WM_GETDLGCODE()                                                                     \
+    VELMO_ENTRY(WM_GETDLGCODE, return self.OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));)
+#define ON_WM_KEYDOWN()                                                                        \
+    VELMO_ENTRY(WM_KEYDOWN, self.OnKeyDown(static_cast<UINT>(wParam)); return 0;)
 #define ON_WM_MOUSEMOVE()                                                                      \
     VELMO_ENTRY(WM_MOUSEMOVE,                                                                  \
                 self.OnMouseMove(static_cast<UINT>(wParam),                                    \

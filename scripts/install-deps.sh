@@ -7,9 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
 
+# The fonts give Wine glyphs for the window's Chinese, Japanese, Korean,
+# Arabic and Hebrew texts.
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64 binutils googletest wine wine64 xvfb xauth x11-utils imagemagick
-          wixl msitools "$@")
+          wixl msitools fonts-dejavu-core fonts-wqy-microhei "$@")
 
 missing_from() {
   local package

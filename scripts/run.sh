@@ -25,4 +25,5 @@ cleanup() {
 }
 trap cleanup EXIT
 sleep 1
-"$WINE" "build/$preset/velmo.exe"
+# VELMO_LOCALE=ja_JP.UTF-8 runs it in Japanese: Wine takes the language from LC_ALL.
+LC_ALL=${VELMO_LOCALE:-${LC_ALL:-}} "$WINE" "build/$preset/velmo.exe"

@@ -31,6 +31,14 @@ BOOL ShellPort::StartProcess(const wchar_t* applicationName, wchar_t* commandLin
                           nullptr, startup, process);
 }
 
+bool ShellPort::HighContrastOn()
+{
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 ShellPort& Shell()
 {
     return *g_shell;

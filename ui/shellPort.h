@@ -1,6 +1,7 @@
 // The shell and system calls that block or that only the shell can see: the
-// tray icon, the modal message box and starting a browser. Tests put a
-// recording stand-in in their place.
+// tray icon, the modal message box and starting a browser; and the system's
+// high-contrast switch, which Wine cannot turn on. Tests put a recording
+// stand-in in their place.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,7 @@ public:
                                     int showCommand);
     virtual BOOL StartProcess(const wchar_t* applicationName, wchar_t* commandLine,
                              STARTUPINFOW* startup, PROCESS_INFORMATION* process);
+    virtual bool HighContrastOn();
 };
 
 // The port in use: the real one unless a test set its own.

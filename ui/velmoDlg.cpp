@@ -3,6 +3,8 @@
 #include "common/kernelHandle.h"
 #include "common/trace.h"
 #include "res/resource.h"
+#include "ui/dpi.h"
+#include "ui/scaledBitmap.h"
 #include "ui/shellPort.h"
 
 #include <climits>
@@ -40,7 +42,6 @@ private:
 Ckorva2checkDlg::Ckorva2checkDlg() : CDialog(IDD_VELMO_DIALOG)
 {
     VELMO_TRACE("START VELMO");
-    m_windowIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_STATUS_ENABLED));
     m_tooltipText = LoadResString(IDS_TRAY_TOOLTIP);
     m_logoFileName = L"oemlogo.bmp";
     m_oemUrl = kDefaultOemUrl;
@@ -66,7 +67,10 @@ BEGIN_MESSAGE_MAP(Ckorva2checkDlg, CDialog)
     ON_WM_WINDOWPOSCHANGING()
     ON_WM_QUERYENDSESSION()
     ON_WM_ENDSESSION()
-    END_MESSAGE_MAP()
+    ON_WM_DPICHANGED()
+    ON_WM_SETTINGCHANGE()
+    ON_WM_SYSCOLORCHANGE()
+END_MESSAGE_MAP()
 
     LRESULT Ckorva2checkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     {
@@ -88,20 +92,12 @@ void Ckorva2checkDlg::DoDataExchange(CDataExchange* pDX)
 BOOL Ckorva2checkDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
+    m_dpi = WindowDpi(m_hWnd);
 
-    SetControlText(IDC_ABOUT_TEXT, IDS_ABOUT_TEXT);
-    SetControlText(IDC_PRIVACY_TEXT, IDS_PRIVACY_TEXT);
-    SetControlText(IDC_CHOICE_TEXT, IDS_CHOICE_TEXT);
-    SetControlText(IDC_OEM_LINK, IDS_OEM_LINK_TEXT);
-    SetControlText(IDC_HIDE_BUTTON, IDS_HIDE_BUTTON);
-    SetControlText(IDC_POPUP_OFF_CHECK, IDS_POPUP_OFF);
-    SetControlText(IDC_POPUP_ON_CHECK, IDS_POPUP_ON);
+    // The tray icon first, with only what it needs: the user learns the
+    // state from it. The rest is for the window, which shows later.
     m_statusControl = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
-    EmphasizeStatusText();
-
     SetUpTrayMenu();
-    SetWindowTextW(m_hWnd, LoadResString(IDS_WINDOW_CAPTION).c_str());
     OpenStatusChannel();
     LoadStateIcons();
     // The channel is open, so the gate is computed from the real status.
@@ -110,7 +106,21 @@ BOOL Ckorva2checkDlg::OnInitDialog()
     // The first poll's warning box can end the applet.
     if (m_exited)
         return FALSE;
+
+    m_windowIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_STATUS_ENABLED));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
+    SetControlText(IDC_ABOUT_TEXT, IDS_ABOUT_TEXT);
+    SetControlText(IDC_PRIVACY_TEXT, IDS_PRIVACY_TEXT);
+    SetControlText(IDC_CHOICE_TEXT, IDS_CHOICE_TEXT);
+    SetControlText(IDC_OEM_LINK, IDS_OEM_LINK_TEXT);
+    SetControlText(IDC_HIDE_BUTTON, IDS_HIDE_BUTTON);
+    SetControlText(IDC_POPUP_OFF_CHECK, IDS_POPUP_OFF);
+    SetControlText(IDC_POPUP_ON_CHECK, IDS_POPUP_ON);
+    SetWindowTextW(m_hWnd, LoadResString(IDS_WINDOW_CAPTION).c_str());
+    EmphasizeStatusText();
+    MirrorForReading();
     LoadOemLogo();
+    ShowLogo();
     m_pollTimerId = SetTimer(m_hWnd, kPollTimerId, m_config.CheckKorvaStatusTimeout, nullptr);
     return TRUE;
 }
@@ -131,8 +141,8 @@ void Ckorva2checkDlg::SetUpTrayMenu()
 
 void Ckorva2checkDlg::LoadStateIcons()
 {
-    const int width = GetSystemMetrics(SM_CXSMICON);
-    const int height = GetSystemMetrics(SM_CYSMICON);
+    const int width = SystemMetricForDpi(SM_CXSMICON, m_dpi);
+    const int height = SystemMetricForDpi(SM_CYSMICON, m_dpi);
     auto load = [&](UINT id) {
         return UniqueIcon(static_cast<HICON>(
             LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0)));
@@ -353,7 +363,10 @@ void Ckorva2checkDlg::GiveUnknownStatusWarning()
     // Set before the box: polls keep running inside its modal loop.
     m_unknownWarned = true;
     m_warningOpen = true;
-    const bool rightToLeft = (GetWindowLongW(m_hWnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
+    // A mirrored window reads right to left without WS_EX_RTLREADING, which
+    // there would mean the opposite.
+    const bool rightToLeft =
+        (GetWindowLongW(m_hWnd, GWL_EXSTYLE) & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0;
     Shell().ShowMessageBox(m_hWnd, text, caption.c_str(),
                            MB_ICONERROR | (rightToLeft ? MB_RTLREADING : 0));
     m_warningOpen = false;
@@ -457,8 +470,11 @@ void Ckorva2checkDlg::ShowOnRequest()
 void Ckorva2checkDlg::ShowTrayMenu(int x, int y)
 {
     SetForegroundWindow(m_hWnd);
-    TrackPopupMenu(m_trayMenu.GetSubMenu(0), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, x, y, 0, m_hWnd,
-                   nullptr);
+    // A mirrored window's menu opens right-to-left as well.
+    const bool mirrored = (GetWindowLongW(m_hWnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+    TrackPopupMenu(m_trayMenu.GetSubMenu(0),
+                   TPM_RIGHTBUTTON | TPM_BOTTOMALIGN | (mirrored ? TPM_LAYOUTRTL : 0), x, y, 0,
+                   m_hWnd, nullptr);
     // Lets the menu close when the user clicks elsewhere.
     PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
@@ -514,6 +530,7 @@ void Ckorva2checkDlg::ExitApplet()
     Shell().NotifyIcon(NIM_DELETE, &m_trayIconData);
     DestroyWindow(m_hWnd);
     m_logoBitmap.Reset();
+    m_oemLogo.Reset();
     VELMO_TRACE("EXIT VELMO");
 }
 
@@ -530,12 +547,53 @@ void Ckorva2checkDlg::OnEndSession(bool ending)
         ExitApplet();
 }
 
+// Windows 10 tells a per-monitor aware window when it moves to a screen of
+// another scale. The dialog manager rescales the dialog where it can; the
+// icons, the bold font and the logo are ours.
+void Ckorva2checkDlg::OnDpiChanged(UINT dpi, const RECT& suggested)
+{
+    Default();
+    m_dpi = dpi;
+    SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadStateIcons();
+    m_trayIconData.hIcon = IconFor(m_displayedStatus);
+    SendTrayIcon(true);
+    EmphasizeStatusText();
+    ShowLogo();
+}
+
+void Ckorva2checkDlg::OnSettingChange(UINT action)
+{
+    Default();
+    if (action == SPI_SETHIGHCONTRAST)
+        RedrawAll();
+}
+
+// A high-contrast theme coming or going changes the system's colours.
+void Ckorva2checkDlg::OnSysColorChange()
+{
+    Default();
+    RedrawAll();
+}
+
+void Ckorva2checkDlg::RedrawAll()
+{
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// White, or the theme's window colour in high contrast.
+COLORREF Ckorva2checkDlg::BackgroundColor() const
+{
+    return Shell().HighContrastOn() ? GetSysColor(COLOR_WINDOW) : kWhite;
+}
+
 void Ckorva2checkDlg::OnPaint()
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_hWnd, &paint);
-    UniqueBrush white(CreateSolidBrush(kWhite));
-    HGDIOBJ previous = SelectObject(dc, white.Get());
+    UniqueBrush background(CreateSolidBrush(BackgroundColor()));
+    HGDIOBJ previous = SelectObject(dc, background.Get());
     RECT clip{};
     GetClipBox(dc, &clip);
     PatBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, PATCOPY);
@@ -555,8 +613,14 @@ HBRUSH Ckorva2checkDlg::OnCtlColor(HDC dc, HWND control, UINT type)
 {
     // Lets the link set its own text colour; the background is ours.
     CDialog::OnCtlColor(dc, control, type);
-    SetBkColor(dc, kWhite);
-    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    if (!Shell().HighContrastOn()) {
+        SetBkColor(dc, kWhite);
+        return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    }
+    if (control != m_hyperLink.m_hWnd)
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return GetSysColorBrush(COLOR_WINDOW);
 }
 
 void Ckorva2checkDlg::OnSysCommand(UINT command, LPARAM)
@@ -587,15 +651,32 @@ void Ckorva2checkDlg::SetStatusText(UINT stringId)
 
 void Ckorva2checkDlg::EmphasizeStatusText()
 {
-    LOGFONTW font{};
-    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
-    if (!dialogFont || !GetObjectW(dialogFont, sizeof font, &font))
-        return;
+    // The dialog font as created for the window's DPI, kept at 96 DPI: the
+    // dialog manager of Windows 10 rescales its own font, not ours.
+    if (!m_dialogFont.lfHeight) {
+        const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+        if (!dialogFont || !GetObjectW(dialogFont, sizeof m_dialogFont, &m_dialogFont))
+            return;
+        m_dialogFont.lfHeight = MulDiv(m_dialogFont.lfHeight, kDefaultDpi, m_dpi);
+    }
+    LOGFONTW font = m_dialogFont;
+    font.lfHeight = ScaleForDpi(font.lfHeight, m_dpi);
     font.lfWeight = FW_BOLD;
-    m_statusFont.Reset(CreateFontIndirectW(&font));
-    if (m_statusFont)
-        SendMessageW(m_statusControl, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(m_statusFont.Get()), FALSE);
+    UniqueFont bold(CreateFontIndirectW(&font));
+    if (!bold)
+        return;
+    SendMessageW(m_statusControl, WM_SETFONT, reinterpret_cast<WPARAM>(bold.Get()), TRUE);
+    m_statusFont = std::move(bold);
+}
+
+// A mirrored window mirrors its children's drawing too: the logo keeps its
+// own left and right, as text keeps its own reading order.
+void Ckorva2checkDlg::MirrorForReading()
+{
+    HWND logo = GetDlgItem(m_hWnd, IDC_OEM_LOGO);
+    const LONG style = GetWindowLongW(logo, GWL_EXSTYLE);
+    if (style & WS_EX_LAYOUTRTL)
+        SetWindowLongW(logo, GWL_EXSTYLE, style & ~WS_EX_LAYOUTRTL);
 }
 
 std::wstring Ckorva2checkDlg::LoadResString(UINT stringId)
@@ -669,10 +750,26 @@ void Ckorva2checkDlg::LoadOemLogo()
         VELMO_TRACE("OEM logo file doesn't meet acceptible image height");
         return;
     }
-    m_logoBitmap = std::move(bitmap);
-    // The control hands back the image it showed before, if it made one of
-    // its own; that one is ours to delete.
-    if (HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(SendMessageW(
-            picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_logoBitmap.Get()))))
+    m_oemLogo = std::move(bitmap);
+}
+
+void Ckorva2checkDlg::ShowLogo()
+{
+    // The template's own image is the built-in logo at 96 DPI.
+    if (!m_oemLogo && !m_logoBitmap && m_dpi == kDefaultDpi)
+        return;
+    UniqueBitmap builtIn;
+    if (!m_oemLogo)
+        builtIn.Reset(static_cast<HBITMAP>(LoadImageW(
+            Instance(), MAKEINTRESOURCEW(IDB_OEM_LOGO), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    UniqueBitmap shown = ScaledBitmap(m_oemLogo ? m_oemLogo.Get() : builtIn.Get(), m_dpi);
+    if (!shown)
+        return;
+    // The control hands back the image it showed before: ours, or one it
+    // made of its own, which is ours to delete as well.
+    const auto previous = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(
+        m_hWnd, IDC_OEM_LOGO, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown.Get())));
+    if (previous && previous != m_logoBitmap.Get())
         DeleteObject(previous);
+    m_logoBitmap = std::move(shown);
 }

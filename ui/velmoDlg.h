@@ -55,12 +55,16 @@ private:
     void OnWindowPosChanging(WINDOWPOS* position);
     BOOL OnQueryEndSession();
     void OnEndSession(bool ending);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnSettingChange(UINT action);
+    void OnSysColorChange();
     void OnTaskbarCreated();
 
     void SetUpTrayMenu();
     void SetStatusText(UINT stringId);
     void EmphasizeStatusText();
     void LoadStateIcons();
+    void MirrorForReading();
     void OpenStatusChannel();
     void GiveUnknownStatusWarning();
     void FillTrayIconRecord();
@@ -72,7 +76,10 @@ private:
     void ShowTrayMenu(int x, int y);
     void CenterOnScreen();
     void LoadOemLogo();
+    void ShowLogo();
     HICON IconFor(KorvaStatus status) const;
+    COLORREF BackgroundColor() const;
+    void RedrawAll();
 
     // What the shell owes us: a tray icon update that failed and is sent again.
     enum class TrayDebt { kNone, kModify, kAdd };
@@ -80,7 +87,11 @@ private:
     NOTIFYICONDATAW m_trayIconData{};
     // Control 1004, found once: each poll sets its text.
     HWND m_statusControl = nullptr;
-    // The dialog's font in bold, for the status line.
+    // The window's DPI: the icons, the bold font and the logo follow it.
+    UINT m_dpi = 96;
+    // The dialog's font at 96 DPI, and in bold at the window's DPI for the
+    // status line.
+    LOGFONTW m_dialogFont{};
     UniqueFont m_statusFont;
     CMenu m_trayMenu;
     HICON m_windowIcon = nullptr;
@@ -107,6 +118,9 @@ private:
     UniqueIcon m_iconDisabled;
     UniqueIcon m_iconEnabled;
     UniqueIcon m_iconUnknown;
+    // The OEM's logo as its file holds it, and what control 1010 shows: the
+    // OEM's or the built-in one, scaled to the window's DPI.
+    UniqueBitmap m_oemLogo;
     UniqueBitmap m_logoBitmap;
     IPCKorvaStatus m_statusReader;
     KorvaStatus m_displayedStatus = kKorvaUnknown;

@@ -6,6 +6,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -46,6 +47,11 @@ BEGIN_MESSAGE_MAP(CStaticHyperLink, CStatic)
     ON_WM_SETCURSOR()
     ON_CONTROL_REFLECT(STN_CLICKED, OnClicked)
     ON_WM_CTLCOLOR_REFLECT()
+    ON_WM_PAINT()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_WM_GETDLGCODE()
+    ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 void CStaticHyperLink::PreSubclassWindow()
@@ -89,8 +95,60 @@ void CStaticHyperLink::OnClicked()
 
 HBRUSH CStaticHyperLink::CtlColor(HDC dc, UINT)
 {
-    SetTextColor(dc, m_textColor);
+    SetTextColor(dc, Shell().HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : m_textColor);
     return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+void CStaticHyperLink::OnPaint()
+{
+    Default();
+    if (GetFocus() != m_hWnd ||
+        (SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0)
+        return;
+    // Around the text as the control drew it, in the control's font.
+    HDC dc = GetDC(m_hWnd);
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+    wchar_t text[260] = {};
+    GetWindowTextW(m_hWnd, text, static_cast<int>(std::size(text)));
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    RECT bounds = client;
+    DrawTextW(dc, text, -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    bounds.right = std::min(bounds.right + 1, client.right);
+    bounds.bottom = std::min(bounds.bottom, client.bottom);
+    DrawFocusRect(dc, &bounds);
+    SelectObject(dc, previous);
+    ReleaseDC(m_hWnd, dc);
+}
+
+void CStaticHyperLink::OnSetFocus()
+{
+    Default();
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CStaticHyperLink::OnKillFocus()
+{
+    Default();
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+UINT CStaticHyperLink::OnGetDlgCode(const MSG* message)
+{
+    // Enter and Space are the link's own, not the default button's.
+    if (message && message->message == WM_KEYDOWN &&
+        (message->wParam == VK_RETURN || message->wParam == VK_SPACE))
+        return DLGC_WANTMESSAGE;
+    return static_cast<UINT>(Default());
+}
+
+void CStaticHyperLink::OnKeyDown(UINT key)
+{
+    if (key == VK_RETURN || key == VK_SPACE)
+        OnClicked();
+    else
+        Default();
 }
 
 void CStaticHyperLink::Redraw()

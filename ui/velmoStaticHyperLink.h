@@ -1,5 +1,6 @@
-// A static text that works as a web link: blue text, the hand cursor, and a
-// click that opens the address in a browser.
+// A static text that works as a web link: blue text (the theme's link colour
+// in high contrast), the hand cursor, and a click, Enter or Space that opens
+// the address in a browser. It is a tab stop with a focus rectangle.
 #pragma once
 
 #include "framework/CStatic.h"
@@ -25,6 +26,11 @@ private:
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
     void OnClicked();
     HBRUSH CtlColor(HDC dc, UINT type);
+    void OnPaint();
+    void OnSetFocus();
+    void OnKillFocus();
+    UINT OnGetDlgCode(const MSG* message);
+    void OnKeyDown(UINT key);
     void Redraw();
 
     // A shared system cursor: nothing to destroy.

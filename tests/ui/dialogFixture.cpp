@@ -42,6 +42,7 @@ int FakeShell::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* ca
 HINSTANCE FakeShell::OpenWithShell(HWND, const wchar_t*, const wchar_t*, const wchar_t*,
                                    const wchar_t*, int)
 {
+    ++shellOpens;
     return reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC);
 }
 
@@ -66,9 +67,7 @@ std::vector<DWORD> FakeShell::Messages() const
     return messages;
 }
 
-namespace {
-
-std::vector<std::uint32_t> Pixels(HBITMAP bitmap, int width, int height)
+std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height)
 {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
     BITMAPINFO info{};
@@ -83,6 +82,8 @@ std::vector<std::uint32_t> Pixels(HBITMAP bitmap, int width, int height)
     ReleaseDC(nullptr, screen);
     return pixels;
 }
+
+namespace {
 
 struct IconImage
 {
@@ -102,8 +103,8 @@ std::optional<IconImage> ImageOf(HICON icon)
     if (info.hbmColor && GetObjectW(info.hbmColor, sizeof description, &description)) {
         image.width = description.bmWidth;
         image.height = description.bmHeight;
-        image.color = Pixels(info.hbmColor, image.width, image.height);
-        image.mask = Pixels(info.hbmMask, image.width, image.height);
+        image.color = BitmapPixels(info.hbmColor, image.width, image.height);
+        image.mask = BitmapPixels(info.hbmMask, image.width, image.height);
     }
     if (info.hbmColor)
         DeleteObject(info.hbmColor);

@@ -69,12 +69,16 @@ public:
     HINSTANCE OpenWithShell(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*,
                             int) override;
     BOOL StartProcess(const wchar_t*, wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*) override;
+    bool HighContrastOn() override { return highContrast; }
 
     std::size_t Count(DWORD message) const;
     std::vector<DWORD> Messages() const;
 
     BOOL addResult = TRUE;
     BOOL modifyResult = TRUE;
+    // Wine cannot turn the system's high contrast on: the test says it is.
+    bool highContrast = false;
+    int shellOpens = 0;
     // Runs inside the box, as the box's modal loop would run a timer tick.
     std::function<void()> whileBoxIsOpen;
 
@@ -82,6 +86,8 @@ public:
     std::vector<BoxCall> boxes;
 };
 
+// The pixels of `bitmap`, top row first, as 32-bit DIB words.
+std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height);
 // Which state icon (139, 141 or 146) `icon` shows, by its pixels; 0 if none.
 UINT StateIconOf(HICON icon);
 // Whether `icon` shows the same pixels as icon resource `id` at the given size.

@@ -4,6 +4,9 @@
 
 #include "res/resource.h"
 
+#include <iterator>
+#include <optional>
+
 namespace velmo_test {
 namespace {
 
@@ -48,29 +51,124 @@ TEST_F(DialogContent, EnterIsTheHideButtonAndNothingAnswersOk)
     EXPECT_EQ(GetDlgItem(Window(), IDOK), nullptr);
 }
 
-TEST_F(DialogContent, EveryBackgroundIsWhite)
+// The system colours of a dark high-contrast theme, for the object's life.
+// Setting them tells every window, as a change of theme does.
+class DarkTheme
 {
+public:
+    DarkTheme()
+    {
+        for (std::size_t i = 0; i < std::size(kElements); ++i)
+            m_saved[i] = GetSysColor(kElements[i]);
+        SetSysColors(static_cast<int>(std::size(kElements)), kElements, kColours);
+    }
+    ~DarkTheme() { SetSysColors(static_cast<int>(std::size(kElements)), kElements, m_saved); }
+    DarkTheme(const DarkTheme&) = delete;
+    DarkTheme& operator=(const DarkTheme&) = delete;
+
+    static constexpr INT kElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HOTLIGHT};
+    static constexpr COLORREF kColours[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 0)};
+
+private:
+    COLORREF m_saved[std::size(kElements)] = {};
+};
+
+// White with link blue; in high contrast, the theme's colours from the moment
+// the theme comes, while the window is open.
+class Colours : public DialogTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(Colours, OfBackgroundsTextAndLinkFollowTheTheme)
+{
+    const bool highContrast = GetParam();
     StartDialog();
+    ClickTrayIcon();
+    ASSERT_TRUE(Visible());
+    std::optional<DarkTheme> theme;
+    if (highContrast) {
+        m_shell.highContrast = true;
+        theme.emplace();
+    }
+    Pump();
+    UpdateWindow(Window());
+
+    const COLORREF background = highContrast ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    const HGDIOBJ brush =
+        highContrast ? GetSysColorBrush(COLOR_WINDOW) : GetStockObject(WHITE_BRUSH);
     HDC dc = GetDC(Window());
+    EXPECT_EQ(GetPixel(dc, 2, 2), background) << "the window's own background";
     const struct
     {
         UINT message;
         HWND control;
+        COLORREF text; // CLR_INVALID: the system's default
     } cases[] = {
-        {WM_CTLCOLORDLG, Window()},
-        {WM_CTLCOLORSTATIC, Control(IDC_STATUS_TEXT)},
-        {WM_CTLCOLORSTATIC, Control(IDC_OEM_LINK)},
-        {WM_CTLCOLORBTN, Control(IDC_POPUP_OFF_CHECK)},
+        {WM_CTLCOLORDLG, Window(), CLR_INVALID},
+        {WM_CTLCOLORSTATIC, Control(IDC_STATUS_TEXT),
+         highContrast ? RGB(255, 255, 255) : CLR_INVALID},
+        {WM_CTLCOLORSTATIC, Control(IDC_OEM_LINK),
+         highContrast ? RGB(255, 255, 0) : RGB(0, 0, 255)},
+        {WM_CTLCOLORBTN, Control(IDC_POPUP_OFF_CHECK),
+         highContrast ? RGB(255, 255, 255) : CLR_INVALID},
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.message);
-        SetBkColor(dc, RGB(0, 0, 0));
-        const LRESULT brush =
-            Send(each.message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(each.control));
-        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(brush), GetStockObject(WHITE_BRUSH));
-        EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+        SetBkColor(dc, RGB(1, 2, 3));
+        const LRESULT answer = Send(each.message, reinterpret_cast<WPARAM>(dc),
+                                    reinterpret_cast<LPARAM>(each.control));
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(answer), brush);
+        EXPECT_EQ(GetBkColor(dc), background);
+        if (each.text != CLR_INVALID) {
+            EXPECT_EQ(GetTextColor(dc), each.text);
+        }
     }
     ReleaseDC(Window(), dc);
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, Colours, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "HighContrast" : "Normal";
+                         });
+
+// The link is a tab stop between the pop-up choice and Hide, shows its focus
+// and opens on Enter and Space as on a click; Enter does not hide then.
+TEST_F(DialogContent, KeyboardReachesAndOpensTheLink)
+{
+    SetUser(L"PopupForCurrentUser", 1);
+    StartDialog();
+    ClickTrayIcon();
+    ASSERT_TRUE(Visible());
+    SetFocus(Control(IDC_POPUP_OFF_CHECK));
+    const HWND order[] = {Control(IDC_OEM_LINK), Control(IDC_HIDE_BUTTON),
+                          Control(IDC_POPUP_OFF_CHECK)};
+    for (HWND next : order) {
+        PressKey(VK_TAB);
+        EXPECT_EQ(GetFocus(), next);
+    }
+
+    auto linkPixels = [&] {
+        RedrawWindow(Control(IDC_OEM_LINK), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        std::vector<COLORREF> pixels;
+        HDC dc = GetDC(Control(IDC_OEM_LINK));
+        RECT client{};
+        GetClientRect(Control(IDC_OEM_LINK), &client);
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x)
+                pixels.push_back(GetPixel(dc, x, y));
+        ReleaseDC(Control(IDC_OEM_LINK), dc);
+        return pixels;
+    };
+    const std::vector<COLORREF> unfocused = linkPixels();
+    PressKey(VK_TAB);
+    ASSERT_EQ(GetFocus(), Control(IDC_OEM_LINK));
+    EXPECT_NE(linkPixels(), unfocused) << "no focus rectangle around the link";
+
+    PressKey(VK_RETURN);
+    EXPECT_EQ(m_shell.shellOpens, 1);
+    EXPECT_TRUE(Visible()) << "Enter on the link went to the default button";
+    PressKey(VK_SPACE);
+    EXPECT_EQ(m_shell.shellOpens, 2);
 }
 
 // ---------------------------------------------------------------------------

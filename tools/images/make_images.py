@@ -314,11 +314,15 @@ def rrect_diamond(cx, cy, r, rounding):
 
 
 def ico_bytes(canvases):
-    """ICO with 32-bit BGRA images plus the 1-bit AND mask."""
+    """ICO with 32-bit BGRA images plus the 1-bit AND mask; from 32 pixels up
+    PNG images, as Windows has read them since Vista: a quarter of the size."""
     images = []
     for c in canvases:
         n = c.w
         rows = c.rgba()
+        if n >= 32:
+            images.append((n, png_bytes(rows)))
+            continue
         xor = bytearray()
         for row in reversed(rows):                    # bottom-up
             for r, g, b, a in row:

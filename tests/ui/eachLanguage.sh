@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs the ThisLanguage and AtThisDpi cases of dialogTests once per language
+# at 96, 144 and 192 DPI. Wine fixes a process's language (LC_ALL) and DPI
+# (LogPixels) when it starts: a process per language and DPI.
+#   eachLanguage.sh PREFIX DIALOGTESTS_EXE
+set -uo pipefail
+prefix=$1 exe=$2
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX=$prefix
+source "$here/../../scripts/wine-env.sh"
+
+# Every language of the exe, a regional variant that reads the neutral
+# German, and one the exe lacks, which reads English.
+locales=(en_US de_DE de_AT fr_FR es_ES it_IT pt_BR nl_NL pl_PL ru_RU tr_TR ja_JP zh_CN zh_TW
+         ko_KR ar_SA he_IL sv_SE)
+
+log_pixels() {
+  local key='HKCU\Control Panel\Desktop'
+  if [ -n "$1" ]; then
+    "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  else
+    "$WINE" reg delete "$key" /v LogPixels /f >/dev/null 2>&1
+  fi
+}
+trap 'log_pixels ""' EXIT
+
+failed=()
+run() { # locale dpi filter
+  if ! LC_ALL=$1.UTF-8 "$here/../wine-run.sh" "$prefix" "$exe" --gtest_filter="$3" \
+         --gtest_brief=1 >"$prefix.case.log" 2>&1; then
+    cat "$prefix.case.log"
+    failed+=("$1 at $2 DPI")
+  fi
+}
+
+for dpi in 96 144 192; do
+  log_pixels "$dpi"
+  for locale in "${locales[@]}"; do run "$locale" "$dpi" 'ThisLanguage.*:AtThisDpi.*'; done
+done
+
+if [ ${#failed[@]} -gt 0 ]; then
+  printf 'failed: %s\n' "${failed[@]}"
+  exit 1
+fi
+echo "${#locales[@]} languages at 96, 144 and 192 DPI: passed"
