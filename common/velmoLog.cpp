@@ -5,7 +5,6 @@
 
 #include <share.h>
 
-#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -16,16 +15,16 @@ enum TraceState : LONG { kUndecided = 0, kEnabled = 1, kDisabled = 2 };
 CVelmoLog* g_instance = nullptr;
 LONG g_traceState = kUndecided;
 
-// Problems of the log itself go to standard output, never into the file:
-// the line in one write and one flush, as an unbuffered stream would
-// otherwise write it a character at a time.
+// Problems of the log itself go to standard output, never into the file.
+// Without a buffer of its own (standard output on a device or a console has
+// none) the stream writes a character at a time: with one, a line goes out
+// in one write at the flush.
 void SayOnStdout(const char* text)
 {
-    char line[128];
-    const std::size_t length = std::min(std::strlen(text), sizeof line - 1);
-    std::memcpy(line, text, length);
-    line[length] = '\n';
-    std::fwrite(line, 1, length + 1, stdout);
+    static const bool buffered = std::setvbuf(stdout, nullptr, _IOFBF, 512) == 0;
+    (void)buffered;
+    std::fputs(text, stdout);
+    std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 
