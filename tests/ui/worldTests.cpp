@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <optional>
 
 namespace velmo_test {
 namespace {
@@ -202,6 +203,28 @@ TEST_F(ThisLanguage, MirroredOnesKeepTheLogoAndReadTheBoxRightToLeft)
     ASSERT_EQ(m_shell.boxes.size(), 1u);
     EXPECT_EQ(m_shell.boxes[0].type,
               static_cast<UINT>(MB_ICONERROR | (mirrored ? MB_RTLREADING : 0)));
+}
+
+// The tray menu of a mirrored window opens right-to-left. A timer, run by
+// the menu's own loop, notes the open menu window's layout and closes it.
+std::optional<LONG> g_menuStyle;
+
+void CALLBACK NoteAndCloseMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (HWND menu = FindWindowW(L"#32768", nullptr))
+        g_menuStyle = GetWindowLongW(menu, GWL_EXSTYLE);
+    EndMenu();
+}
+
+TEST_F(ThisLanguage, TrayMenuOpensInTheWindowsDirection)
+{
+    StartDialog();
+    g_menuStyle.reset();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, &NoteAndCloseMenu);
+    ClickTrayIcon(WM_RBUTTONDOWN);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_menuStyle) << "no menu window was open";
+    EXPECT_EQ((*g_menuStyle & WS_EX_LAYOUTRTL) != 0, RightToLeft(ExpectedLanguage()));
 }
 
 // ---------------------------------------------------------------------------
