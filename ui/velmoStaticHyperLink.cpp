@@ -1,6 +1,7 @@
 #include "ui/velmoStaticHyperLink.h"
 
 #include "common/kernelHandle.h"
+#include "common/systemFunction.h"
 #include "common/trace.h"
 #include "ui/shellPort.h"
 
@@ -14,25 +15,31 @@ namespace {
 
 // The GUI thread's single-threaded COM apartment, from the first launch to
 // the end of the process: the shell's handlers expect it of ShellExecuteW's
-// caller.
+// caller. COM is loaded only then: imported, it would cost every start.
 class ComApartment
 {
 public:
-    ComApartment()
-        : m_entered(
-              SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+    ComApartment() : m_ole(LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
     {
+        using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+        const auto initialize = SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
+        m_entered = initialize &&
+                    SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     }
     ~ComApartment()
     {
-        if (m_entered)
-            CoUninitialize();
+        using CoUninitializeFn = void(WINAPI*)();
+        if (const auto uninitialize =
+                m_entered ? SystemFunction<CoUninitializeFn>(L"ole32.dll", "CoUninitialize")
+                          : nullptr)
+            uninitialize();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
 private:
-    bool m_entered;
+    UniqueHandle<HMODULE, &FreeLibrary> m_ole;
+    bool m_entered = false;
 };
 
 constexpr wchar_t kInternetExplorer[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
