@@ -77,7 +77,6 @@ struct MessageMap
 #define ON_WM_ENDSESSION() VELMO_ENTRY(WM_ENDSESSION, self.OnEndSession(wParam != FALSE); return 0;)
 #define ON_WM_SETTINGCHANGE()                                                                  \
     VELMO_ENTRY(WM_SETTINGCHANGE, self.OnSettingChange(static_cast<UINT>(wParam)); return 0;)
-#define ON_WM_SYSCOLORCHANGE() VELMO_ENTRY(WM_SYSCOLORCHANGE, self.OnSysColorChange(); return 0;)
 // The new DPI and the window rectangle the system suggests for it.
 #define ON_WM_DPICHANGED()                                                                     \
     VELMO_ENTRY(WM_DPICHANGED,                                                                 \

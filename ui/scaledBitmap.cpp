@@ -2,36 +2,6 @@
 
 #include "ui/dpi.h"
 
-namespace {
-
-// A memory DC with `bitmap` selected, put back on every path.
-class BitmapDc
-{
-public:
-    BitmapDc(HDC compatible, HBITMAP bitmap)
-        : m_dc(CreateCompatibleDC(compatible)),
-          m_previous(m_dc ? SelectObject(m_dc, bitmap) : nullptr)
-    {
-    }
-    ~BitmapDc()
-    {
-        if (m_dc) {
-            SelectObject(m_dc, m_previous);
-            DeleteDC(m_dc);
-        }
-    }
-    BitmapDc(const BitmapDc&) = delete;
-    BitmapDc& operator=(const BitmapDc&) = delete;
-
-    HDC Get() const { return m_previous ? m_dc : nullptr; }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_previous;
-};
-
-} // namespace
-
 UniqueBitmap ScaledBitmap(HBITMAP source, UINT dpi)
 {
     BITMAP description{};
@@ -40,22 +10,21 @@ UniqueBitmap ScaledBitmap(HBITMAP source, UINT dpi)
     const int width = ScaleForDpi(description.bmWidth, dpi);
     const int height = ScaleForDpi(description.bmHeight, dpi);
 
-    HDC screen = GetDC(nullptr);
-    UniqueBitmap scaled(CreateCompatibleBitmap(screen, width, height));
-    bool drawn = false;
-    if (scaled) {
-        const BitmapDc from(screen, source);
-        const BitmapDc to(screen, scaled.Get());
-        if (from.Get() && to.Get()) {
-            // Averaged, not repeated pixels; HALFTONE wants the brush origin set.
-            SetStretchBltMode(to.Get(), HALFTONE);
-            SetBrushOrgEx(to.Get(), 0, 0, nullptr);
-            drawn = StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, description.bmWidth,
-                               description.bmHeight, SRCCOPY) != FALSE;
-        }
-    }
-    ReleaseDC(nullptr, screen);
-    if (!drawn)
-        scaled.Reset();
+    const WindowDc screen(nullptr);
+    UniqueBitmap scaled(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!scaled)
+        return {};
+    const UniqueMemoryDc fromDc(CreateCompatibleDC(screen.Get()));
+    const UniqueMemoryDc toDc(CreateCompatibleDC(screen.Get()));
+    const SelectedObject from(fromDc.Get(), source);
+    const SelectedObject to(toDc.Get(), scaled.Get());
+    if (!from || !to)
+        return {};
+    // Averaged, not repeated pixels; HALFTONE wants the brush origin set.
+    SetStretchBltMode(toDc.Get(), HALFTONE);
+    SetBrushOrgEx(toDc.Get(), 0, 0, nullptr);
+    if (!StretchBlt(toDc.Get(), 0, 0, width, height, fromDc.Get(), 0, 0, description.bmWidth,
+                    description.bmHeight, SRCCOPY))
+        return {};
     return scaled;
 }

@@ -69,17 +69,16 @@ BEGIN_MESSAGE_MAP(Ckorva2checkDlg, CDialog)
     ON_WM_ENDSESSION()
     ON_WM_DPICHANGED()
     ON_WM_SETTINGCHANGE()
-    ON_WM_SYSCOLORCHANGE()
 END_MESSAGE_MAP()
 
-    LRESULT Ckorva2checkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        // Registered at run time, so it cannot stand in the message map.
-        if (message == g_taskbarCreatedMessage && message != 0) {
-            OnTaskbarCreated();
-            return 0;
-        }
-        return CDialog::WindowProc(message, wParam, lParam);
+LRESULT Ckorva2checkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Registered at run time, so it cannot stand in the message map.
+    if (message == g_taskbarCreatedMessage && message != 0) {
+        OnTaskbarCreated();
+        return 0;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
 }
 
 void Ckorva2checkDlg::DoDataExchange(CDataExchange* pDX)
@@ -563,23 +562,13 @@ void Ckorva2checkDlg::OnDpiChanged(UINT dpi, const RECT& suggested)
     ShowLogo();
 }
 
+// A high-contrast theme coming or going: our colours follow the switch. The
+// system repaints every window itself when the colours change.
 void Ckorva2checkDlg::OnSettingChange(UINT action)
 {
     Default();
     if (action == SPI_SETHIGHCONTRAST)
-        RedrawAll();
-}
-
-// A high-contrast theme coming or going changes the system's colours.
-void Ckorva2checkDlg::OnSysColorChange()
-{
-    Default();
-    RedrawAll();
-}
-
-void Ckorva2checkDlg::RedrawAll()
-{
-    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // White, or the theme's window colour in high contrast.
@@ -592,12 +581,10 @@ void Ckorva2checkDlg::OnPaint()
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_hWnd, &paint);
-    UniqueBrush background(CreateSolidBrush(BackgroundColor()));
-    HGDIOBJ previous = SelectObject(dc, background.Get());
+    const UniqueBrush background(CreateSolidBrush(BackgroundColor()));
     RECT clip{};
     GetClipBox(dc, &clip);
-    PatBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, PATCOPY);
-    SelectObject(dc, previous);
+    FillRect(dc, &clip, background.Get());
     if (IsIconic(m_hWnd)) {
         SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         RECT client{};

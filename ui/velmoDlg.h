@@ -57,7 +57,6 @@ private:
     void OnEndSession(bool ending);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnSettingChange(UINT action);
-    void OnSysColorChange();
     void OnTaskbarCreated();
 
     void SetUpTrayMenu();
@@ -79,7 +78,6 @@ private:
     void ShowLogo();
     HICON IconFor(KorvaStatus status) const;
     COLORREF BackgroundColor() const;
-    void RedrawAll();
 
     // What the shell owes us: a tray icon update that failed and is sent again.
     enum class TrayDebt { kNone, kModify, kAdd };

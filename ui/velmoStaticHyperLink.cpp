@@ -3,6 +3,7 @@
 #include "common/kernelHandle.h"
 #include "common/systemFunction.h"
 #include "common/trace.h"
+#include "ui/gdiHandles.h"
 #include "ui/shellPort.h"
 
 #include <objbase.h>
@@ -113,20 +114,18 @@ void CStaticHyperLink::OnPaint()
         (SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0)
         return;
     // Around the text as the control drew it, in the control's font.
-    HDC dc = GetDC(m_hWnd);
-    const HGDIOBJ previous =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+    const WindowDc dc(m_hWnd);
+    const SelectedObject font(dc.Get(),
+                              reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
     wchar_t text[260] = {};
     GetWindowTextW(m_hWnd, text, static_cast<int>(std::size(text)));
     RECT client{};
     GetClientRect(m_hWnd, &client);
     RECT bounds = client;
-    DrawTextW(dc, text, -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc.Get(), text, -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     bounds.right = std::min(bounds.right + 1, client.right);
     bounds.bottom = std::min(bounds.bottom, client.bottom);
-    DrawFocusRect(dc, &bounds);
-    SelectObject(dc, previous);
-    ReleaseDC(m_hWnd, dc);
+    DrawFocusRect(dc.Get(), &bounds);
 }
 
 void CStaticHyperLink::OnSetFocus()

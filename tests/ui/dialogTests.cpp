@@ -73,22 +73,32 @@ private:
     COLORREF m_saved[std::size(kElements)] = {};
 };
 
+// How a theme comes while the window is open: Windows announces the switch
+// (WM_SETTINGCHANGE) and the new colours (WM_SYSCOLORCHANGE), in either order.
+enum class ThemeChange { kNone, kSwitchThenColours, kColoursThenSwitch };
+
 // White with link blue; in high contrast, the theme's colours from the moment
-// the theme comes, while the window is open.
-class Colours : public DialogTest, public ::testing::WithParamInterface<bool>
+// the theme comes.
+class Colours : public DialogTest, public ::testing::WithParamInterface<ThemeChange>
 {
 };
 
 TEST_P(Colours, OfBackgroundsTextAndLinkFollowTheTheme)
 {
-    const bool highContrast = GetParam();
+    const bool highContrast = GetParam() != ThemeChange::kNone;
     StartDialog();
     ClickTrayIcon();
     ASSERT_TRUE(Visible());
+    Pump();
     std::optional<DarkTheme> theme;
-    if (highContrast) {
+    if (GetParam() == ThemeChange::kSwitchThenColours) {
         m_shell.highContrast = true;
         theme.emplace();
+    } else if (GetParam() == ThemeChange::kColoursThenSwitch) {
+        theme.emplace();
+        Pump();
+        m_shell.highContrast = true;
+        Send(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST);
     }
     Pump();
     UpdateWindow(Window());
@@ -126,10 +136,16 @@ TEST_P(Colours, OfBackgroundsTextAndLinkFollowTheTheme)
     ReleaseDC(Window(), dc);
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, Colours, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "HighContrast" : "Normal";
-                         });
+std::string ThemeChangeName(const ::testing::TestParamInfo<ThemeChange>& info)
+{
+    constexpr const char* kNames[] = {"Normal", "SwitchThenColours", "ColoursThenSwitch"};
+    return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, Colours,
+                         ::testing::Values(ThemeChange::kNone, ThemeChange::kSwitchThenColours,
+                                           ThemeChange::kColoursThenSwitch),
+                         ThemeChangeName);
 
 // The link is a tab stop between the pop-up choice and Hide, shows its focus
 // and opens on Enter and Space as on a click; Enter does not hide then.

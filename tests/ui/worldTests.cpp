@@ -9,6 +9,7 @@
 
 #include "res/resource.h"
 #include "ui/dpi.h"
+#include "ui/gdiHandles.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -37,12 +38,11 @@ bool RightToLeft(LANGID language)
     return PRIMARYLANGID(language) == LANG_ARABIC || PRIMARYLANGID(language) == LANG_HEBREW;
 }
 
+// The screen's DPI, read here, not through the applet's code.
 UINT ProcessDpi()
 {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return static_cast<UINT>(dpi);
+    const WindowDc screen(nullptr);
+    return static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY));
 }
 
 // What `text` needs in `control`'s own font: wrapped at the control's width,
@@ -52,12 +52,10 @@ SIZE TextExtent(HWND control, const std::wstring& text, UINT format)
     RECT client{};
     GetClientRect(control, &client);
     RECT needed{0, 0, client.right, 0};
-    HDC dc = GetDC(control);
-    const HGDIOBJ previous =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    DrawTextW(dc, text.c_str(), -1, &needed, format | DT_CALCRECT);
-    SelectObject(dc, previous);
-    ReleaseDC(control, dc);
+    const WindowDc dc(control);
+    const SelectedObject font(dc.Get(),
+                              reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    DrawTextW(dc.Get(), text.c_str(), -1, &needed, format | DT_CALCRECT);
     return SIZE{needed.right - needed.left, needed.bottom - needed.top};
 }
 
