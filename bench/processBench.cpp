@@ -5,7 +5,7 @@
 #include "bench/report.h"
 #include "bench/support/processProbe.h"
 #include "bench/support/publisher.h"
-#include "bench/support/trayIcons.h"
+#include "app/trayIcons.h"
 #include "bench/trayProgram.h"
 #include "support/testSupport.h"
 
@@ -67,7 +67,7 @@ bool RunIdleBench(int seconds)
     Publisher publisher(L"--status enabled");
     if (!publisher.Ready())
         return Failed("korvapub serve did not make Global\\KorvaStatus.");
-    const long baseline = TrayIcons();
+    const long baseline = velmo_app_test::TrayIcons();
     TrayProgram velmo(VelmoKind());
     if (velmo.WaitForTrayIcons(baseline + 1) < 0)
         return Failed("velmo.exe showed no tray icon.");
@@ -138,7 +138,7 @@ bool RunManyPollsBench(int polls)
     if (!publisher.Ready())
         return Failed("korvapub serve did not make Global\\KorvaStatus.");
 
-    const long baseline = TrayIcons();
+    const long baseline = velmo_app_test::TrayIcons();
     const Stopwatch clock;
     TrayProgram velmo(VelmoKind());
     if (velmo.WaitForTrayIcons(baseline + 1) < 0)

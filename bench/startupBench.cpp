@@ -3,7 +3,7 @@
 #include "bench/appletSettings.h"
 #include "bench/report.h"
 #include "bench/support/publisher.h"
-#include "bench/support/trayIcons.h"
+#include "app/trayIcons.h"
 #include "bench/trayProgram.h"
 
 #include <cstdio>
@@ -84,7 +84,7 @@ bool RunStartupBench(int runs)
         Paragraph("**Set-up failed:** korvapub serve did not make Global\\KorvaStatus.");
         return false;
     }
-    const long baseline = TrayIcons();
+    const long baseline = velmo_app_test::TrayIcons();
     const TrayProgramKind kinds[3] = {MinimalTrayKind(), ToyDialogKind(), VelmoKind()};
 
     Paragraph("From just before `CreateProcessW` in the bench to the moment Wine's tray shows "

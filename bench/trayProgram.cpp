@@ -1,7 +1,7 @@
 #include "bench/trayProgram.h"
 
 #include "app/appDriver.h"
-#include "bench/support/trayIcons.h"
+#include "app/trayIcons.h"
 #include "support/testSupport.h"
 
 namespace velmo_perf {
@@ -47,7 +47,7 @@ double TrayProgram::WaitForTrayIcons(long icons, DWORD timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (m_process.Running() && GetTickCount64() < deadline) {
-        if (TrayIcons() >= icons)
+        if (velmo_app_test::TrayIcons() >= icons)
             return m_clock.MicrosecondsSince(m_started) / 1000.0;
         Sleep(1);
     }
@@ -67,7 +67,8 @@ bool TrayProgram::Close()
 
 bool WaitForTrayToShow(long icons, DWORD timeoutMs)
 {
-    return velmo_app_test::WaitUntil([icons] { return TrayIcons() == icons; }, timeoutMs);
+    return velmo_app_test::WaitUntil(
+        [icons] { return velmo_app_test::TrayIcons() == icons; }, timeoutMs);
 }
 
 } // namespace velmo_perf

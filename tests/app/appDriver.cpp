@@ -4,12 +4,14 @@
 #include "support/testSupport.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace velmo_app_test {
 
 namespace {
 
+constexpr DWORD kDeadlineBaseMs = 15000;
 constexpr DWORD kPollStepMs = 10;
 constexpr DWORD kSendTimeoutMs = 5000;
 constexpr UINT kTrayCallbackMessage = WM_USER + 1;
@@ -47,6 +49,16 @@ const wchar_t* StatusName(Korva status)
 
 } // namespace
 
+DWORD DeadlineMs()
+{
+    static const DWORD deadline = [] {
+        const char* text = std::getenv("VELMO_DEADLINE_SCALE");
+        const unsigned long scale = text ? std::strtoul(text, nullptr, 10) : 1;
+        return kDeadlineBaseMs * static_cast<DWORD>(scale > 1 ? scale : 1);
+    }();
+    return deadline;
+}
+
 void PumpMessages()
 {
     MSG message;
@@ -81,7 +93,8 @@ void Observe(DWORD durationMs, const std::function<void()>& sample)
 
 std::wstring VelmoExePath()
 {
-    return WindowsPath(VELMO_EXE);
+    const char* chosen = std::getenv("VELMO_EXE");
+    return WindowsPath(chosen && *chosen ? chosen : VELMO_EXE);
 }
 
 std::wstring KorvapubExePath()
@@ -153,7 +166,7 @@ void ChildProcess::Kill()
     if (!Running())
         return;
     TerminateProcess(m_process.Get(), 255);
-    WaitForSingleObject(m_process.Get(), kDeadlineMs);
+    WaitForSingleObject(m_process.Get(), DeadlineMs());
 }
 
 std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className,

@@ -14,18 +14,22 @@
 
 namespace velmo_app_test {
 
-inline constexpr DWORD kDeadlineMs = 15000;
+// How long a process may take to start and answer: 15 s, times
+// VELMO_DEADLINE_SCALE where the program under test runs under an emulator.
+DWORD DeadlineMs();
 
 // Dispatches what waits in this thread's queue (WinEvent hooks among it).
 void PumpMessages();
 
 // Polls `condition` every few milliseconds, pumping this thread's messages
 // meanwhile, until it holds or `timeoutMs` has passed; gives its last value.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDeadlineMs);
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = DeadlineMs());
 
 // Pumps messages and calls `sample` every few milliseconds for `durationMs`.
 void Observe(DWORD durationMs, const std::function<void()>& sample);
 
+// The exe of this build, or the one VELMO_EXE names (a Unix path): the
+// 64-bit driver can start the shipped 32-bit exe.
 std::wstring VelmoExePath();
 std::wstring KorvapubExePath();
 std::wstring ShowWatchDllPath();
@@ -50,7 +54,7 @@ public:
     void Resume();
     bool Running() const;
     // The exit code, or nothing when the process still runs at the deadline.
-    std::optional<DWORD> WaitForExit(DWORD timeoutMs = kDeadlineMs);
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs = DeadlineMs());
     void Kill();
 
 private:
@@ -79,7 +83,7 @@ public:
     DWORD Id() const { return m_process.Id(); }
 
     // The main window of this process, waited for; null at the deadline.
-    HWND WaitForWindow(DWORD timeoutMs = kDeadlineMs);
+    HWND WaitForWindow(DWORD timeoutMs = DeadlineMs());
     HWND Window() const { return m_window; }
     bool Visible() const { return IsWindowVisible(m_window) != FALSE; }
     bool Iconic() const { return IsIconic(m_window) != FALSE; }

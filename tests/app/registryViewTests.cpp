@@ -3,6 +3,7 @@
 // other view; were they read, their values' trace records would say so.
 #include "appDriver.h"
 #include "appFixture.h"
+#include "trayIcons.h"
 
 namespace velmo_app_test {
 namespace {
@@ -57,11 +58,14 @@ protected:
         velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"TRACE", 1);
     }
 
-    // One run of the applet, ended by WM_CLOSE once `entry` was traced.
+    // One run of the applet, with its window and tray icon, ended by
+    // WM_CLOSE once `entry` was traced.
     void RunUntil(const std::string& entry = {})
     {
+        const long icons = TrayIcons();
         VelmoApp app;
         ASSERT_NE(app.WaitForWindow(), nullptr);
+        EXPECT_TRUE(WaitUntil([icons] { return TrayIcons() == icons + 1; }));
         if (!entry.empty()) {
             EXPECT_TRUE(WaitForEntry(entry));
         }

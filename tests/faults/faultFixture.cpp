@@ -32,7 +32,7 @@ LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
-                        velmo_app_test::kDeadlineMs, &result);
+                        velmo_app_test::DeadlineMs(), &result);
     return static_cast<LRESULT>(result);
 }
 

@@ -1,8 +1,8 @@
-#include "bench/support/trayIcons.h"
+#include "trayIcons.h"
 
 #include <windows.h>
 
-namespace velmo_perf {
+namespace velmo_app_test {
 
 namespace {
 
@@ -29,4 +29,4 @@ long TrayIcons()
     return icons;
 }
 
-} // namespace velmo_perf
+} // namespace velmo_app_test

@@ -3,9 +3,9 @@
 // Shell_NotifyIconW(NIM_ADD) call that asked for it is still running.
 #pragma once
 
-namespace velmo_perf {
+namespace velmo_app_test {
 
 // Icons shown now; 0 also when the tray window does not exist (yet).
 long TrayIcons();
 
-} // namespace velmo_perf
+} // namespace velmo_app_test
