@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the applet and runs it under Wine beside the stand-in status
 # publisher, on a virtual display when there is none: the shipped i686 exe
-# when this machine runs 32-bit code, the x86_64 one otherwise. Change the
+# where the kernel runs 32-bit code, the x86_64 one otherwise. Change the
 # status from another shell with: scripts/korvapub.sh set enabled|disabled|unknown
 set -euo pipefail
 cd "$(dirname "$0")/.."

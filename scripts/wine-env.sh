@@ -1,5 +1,5 @@
-# Sourced by the run and test scripts: one Wine prefix for the checkout and a
-# virtual display when there is none.
+# Sourced by the run and test scripts: how this machine runs the shipped i686
+# exe, one Wine prefix for the checkout, and a virtual display when there is none.
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$repo/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -7,33 +7,64 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
 [ -x "$WINE" ] || WINE=/usr/lib/wine/wine64
 WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+# Every prefix starts as a copy of this one: under an emulator a new prefix
+# takes minutes, a copy seconds.
+velmo_base_prefix=$repo/build/wineprefix-base
 
-# Whether the shipped i686 exe can run here, as scripts/install-deps.sh found.
-velmo_runs_32bit() {
-  [ "$(cat "$repo/build/runs32" 2>/dev/null)" = yes ]
+# How the i686 exe runs here, as scripts/install-deps.sh decided: native,
+# emulated or none.
+velmo_i686() {
+  local mode
+  read -r mode _ <"$repo/build/i686" 2>/dev/null || mode=none
+  echo "$mode"
 }
 
-# The build whose exes run here: the shipped i686 one when 32-bit code runs.
+# Why it cannot run, when it cannot.
+velmo_i686_reason() {
+  local mode reason
+  read -r mode reason <"$repo/build/i686" 2>/dev/null ||
+    reason="scripts/install-deps.sh has not run"
+  echo "$reason"
+}
+
+# The build whose exes run here: the shipped i686 one where the kernel runs
+# it (a 45 s start under an emulator is no way to meet the applet).
 velmo_run_preset() {
-  if velmo_runs_32bit; then echo win32; else echo win64; fi
+  if [ "$(velmo_i686)" = native ]; then echo win32; else echo win64; fi
 }
 
+# Whether the prefix at $1 lacks the 32-bit half that this machine can use:
+# it was made before wine32 came.
+velmo_prefix_stale() {
+  [ -f "$1/system.reg" ] && [ "$(velmo_i686)" != none ] &&
+    [ ! -d "$1/drive_c/windows/syswow64" ]
+}
+
+# Makes $WINEPREFIX, as a copy of the base prefix, unless it exists.
 velmo_prepare_wine() {
-  # A prefix made before wine32 came has no 32-bit half: make it again.
-  if [ -f "$WINEPREFIX/system.reg" ] && velmo_runs_32bit &&
-     [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+  if velmo_prefix_stale "$WINEPREFIX"; then
     echo "The Wine prefix $WINEPREFIX cannot run 32-bit programs: making it again"
     "$WINESERVER" -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
   fi
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Creating the Wine prefix $WINEPREFIX (once)"
-    mkdir -p "$WINEPREFIX"
-    "$WINE" wineboot -i >/dev/null 2>&1 || true
-    # A crashing test prints its backtrace and ends instead of waiting in a dialog.
-    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    "$WINESERVER" -w
-  fi
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  (
+    flock 9
+    if velmo_prefix_stale "$velmo_base_prefix"; then rm -rf "$velmo_base_prefix"; fi
+    if [ ! -f "$velmo_base_prefix/system.reg" ]; then
+      echo "Creating the Wine prefix $velmo_base_prefix (once)"
+      rm -rf "$velmo_base_prefix"
+      mkdir -p "$velmo_base_prefix"
+      WINEPREFIX=$velmo_base_prefix "$WINE" wineboot -i >/dev/null 2>&1 || true
+      # A crashing test prints its backtrace and ends instead of waiting in a dialog.
+      WINEPREFIX=$velmo_base_prefix "$WINE" reg add 'HKCU\Software\Wine\WineDbg' \
+        /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      WINEPREFIX=$velmo_base_prefix "$WINESERVER" -w
+    fi
+  ) 9>"$velmo_base_prefix.lock"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  cp -a "$velmo_base_prefix" "$WINEPREFIX"
 }
 
 # Wine draws the window frames itself. Without a window manager, a managed
@@ -43,6 +74,14 @@ velmo_unmanaged_windows() {
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
   "$WINESERVER" -w
   touch "$WINEPREFIX/.velmo-unmanaged"
+}
+
+# Prints its arguments in a box on standard error, for what must not be missed.
+say_box() {
+  local line
+  echo "************************************************************************" >&2
+  while IFS= read -r line; do printf '* %-68s *\n' "$line" >&2; done < <(fold -s -w 68 <<<"$*")
+  echo "************************************************************************" >&2
 }
 
 # Starts Xvfb on a free display unless DISPLAY is set; sets VELMO_XVFB_PID.

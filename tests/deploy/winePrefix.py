@@ -6,6 +6,8 @@ import re
 import shutil
 import subprocess
 
+import appletFacts
+
 WINE_DIR = pathlib.Path("/usr/lib/wine")
 VALUE_LINE = re.compile(r"^    (.+?)    (REG_\w+)    ?(.*)$")
 
@@ -23,16 +25,17 @@ class WinePrefix:
                         WINEDLLOVERRIDES="mscoree,mshtml=")
 
     def create(self):
-        """A new prefix, so that no earlier run leaves anything behind."""
+        """A new prefix, so that no earlier run leaves anything behind: a copy
+        of the checkout's base prefix, made by the scripts' own helper."""
         shutil.rmtree(self.path, ignore_errors=True)
-        self.path.mkdir(parents=True)
+        # Its helper processes outlive it, so they must not hold our pipes.
+        subprocess.run(["bash", "-c", 'source "$0/scripts/wine-env.sh" && velmo_prepare_wine',
+                        str(appletFacts.SOURCE_DIR)], env=self.env, check=True,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
         # One server for the whole suite; stop() ends it, and should a run die
         # first, it ends by itself a little after the last Wine process.
         subprocess.run([str(WINE_DIR / "wineserver64"), "-p10"], env=self.env, check=True)
-        # Its helper processes outlive it, so they must not hold our pipes.
-        subprocess.run([str(WINE_DIR / "wine64"), "wineboot", "-i"], env=self.env, check=True,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
 
     def stop(self):
         subprocess.run([str(WINE_DIR / "wineserver64"), "-k"], env=self.env)

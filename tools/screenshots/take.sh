@@ -2,7 +2,7 @@
 # Renders the applet's window on a virtual display into docs/*.png: in its
 # enabled, disabled and unknown states, with an OEM logo, in German, Japanese
 # and Arabic, and at 150 % scale. Uses a prefix of its own so that it never
-# meets a running test or applet. The shipped build when 32-bit code runs.
+# meets a running test or applet. The shipped build where the kernel runs it.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/install-deps.sh
