@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing under Wine needs on Debian, then decides
-# how this machine runs the shipped i686 exe and writes it to build/i686, for
-# every other script to ask (scripts/wine-env.sh):
-#   native            the kernel runs 32-bit code; wine32 is installed
-#   emulated          it does not, qemu-i386 does; wine32 is installed
-#   none <reason>     the i686 exe cannot run here
+# how this machine runs the shipped i686 exe and writes it to build/i686, with
+# why, for every other script to ask (scripts/wine-env.sh):
+#   native     the kernel runs 32-bit code; wine32 is installed
+#   emulated   it does not, qemu-i386 does; wine32 is installed
+#   none       the i686 exe cannot run here
 # The 64-bit part is required: apt's failure ends the script. The 32-bit part
 # is best-effort and never does. VELMO_I686=emulated or none takes that path
 # on a machine that could do more, to try the harness's other paths.
@@ -149,17 +149,18 @@ install_wine32() {
   return 1
 }
 
-# How the i686 exe runs here: native, emulated, or none and why.
+# How the i686 exe runs here (native, emulated or none), and why.
 i686_verdict() {
-  local want=${VELMO_I686:-} reason
+  local want=${VELMO_I686:-} why reason
   if [ "$want" = none ]; then echo "none VELMO_I686=none"; return; fi
   if [ "$want" != emulated ] && runs_32bit_natively; then
-    reason=$(install_wine32) && echo native || echo "none $reason"
+    reason=$(install_wine32) && echo "native the kernel runs 32-bit code" || echo "none $reason"
     return
   fi
-  reason=$(set_up_emulator) ||
-    { echo "none kernel: no 32-bit code, and no emulator: $reason"; return; }
-  reason=$(install_wine32) && echo emulated || echo "none $reason"
+  why="kernel: no 32-bit code"
+  [ "$want" != emulated ] || why="VELMO_I686=emulated"
+  reason=$(set_up_emulator) || { echo "none $why, and no emulator: $reason"; return; }
+  reason=$(install_wine32) && echo "emulated $why" || echo "none $reason"
 }
 
 install_required
@@ -167,7 +168,7 @@ mkdir -p build
 verdict=$(i686_verdict)
 echo "$verdict" >build/i686
 case $verdict in
-  native) echo "i686: the kernel runs 32-bit code; the shipped exe runs natively" ;;
-  emulated) echo "i686: the kernel runs no 32-bit code; the shipped exe runs under qemu-i386" ;;
+  native*) echo "i686: natively (${verdict#native })" ;;
+  emulated*) echo "i686: under qemu-i386 (${verdict#emulated })" ;;
   *) say_box "The shipped i686 velmo.exe cannot run here: ${verdict#none }" ;;
 esac

@@ -19,7 +19,7 @@ velmo_i686() {
   echo "$mode"
 }
 
-# Why it cannot run, when it cannot.
+# Why it runs that way.
 velmo_i686_reason() {
   local mode reason
   read -r mode reason <"$repo/build/i686" 2>/dev/null ||
@@ -76,11 +76,14 @@ velmo_unmanaged_windows() {
   touch "$WINEPREFIX/.velmo-unmanaged"
 }
 
-# Prints its arguments in a box on standard error, for what must not be missed.
+# Prints its arguments as one paragraph in a box on standard error, for what
+# must not be missed.
 say_box() {
   local line
   echo "************************************************************************" >&2
-  while IFS= read -r line; do printf '* %-68s *\n' "$line" >&2; done < <(fold -s -w 68 <<<"$*")
+  while IFS= read -r line || [ -n "$line" ]; do
+    printf '* %-68s *\n' "$line" >&2
+  done < <(tr '\n' ' ' <<<"$*" | fold -s -w 68)
   echo "************************************************************************" >&2
 }
 

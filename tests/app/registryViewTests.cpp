@@ -31,9 +31,12 @@ const MachineValue kMachineValues[] = {
 
 constexpr REGSAM kThirtyTwoBitView = KEY_WOW64_32KEY;
 
-// Good values in `view`, values of the wrong type in the other one.
+// Good values in `view`, values of the wrong type in the other one; and
+// tracing, which the fixture switches on in the native view, off in the
+// 32-bit one.
 void SetMachineValues(REGSAM view)
 {
+    velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"TRACE", 0, kThirtyTwoBitView);
     const REGSAM decoyView = view == kNativeView ? kThirtyTwoBitView : kNativeView;
     for (const MachineValue& value : kMachineValues) {
         if (value.text) {
