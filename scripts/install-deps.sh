@@ -82,7 +82,8 @@ set_up_emulator() {
   mountpoint -q "$binfmt" || $sudo mount -t binfmt_misc binfmt_misc "$binfmt" ||
     { echo "binfmt_misc could not be mounted"; return 1; }
   [ -e "$qemu_entry" ] ||
-    echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386:F" | $sudo tee "$binfmt/register" >/dev/null ||
+    echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386:F" |
+      $sudo tee "$binfmt/register" >/dev/null ||
     { echo "qemu-i386 could not be registered"; return 1; }
   echo 1 | $sudo tee "$qemu_entry" >/dev/null
   runs_32bit_code || { echo "qemu-i386 does not run the 32-bit probe"; return 1; }
@@ -99,7 +100,8 @@ twin_pins() {
     sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u)
   while read -r name version; do installed[$name]=$version; done < <(
     dpkg-query -W -f='${Package} ${Version} ${Multi-Arch} ${db:Status-Status}\n' \
-        "${closure[@]/%/:amd64}" 2>/dev/null | awk '$3 == "same" && $4 == "installed" {print $1, $2}')
+        "${closure[@]/%/:amd64}" 2>/dev/null |
+      awk '$3 == "same" && $4 == "installed" {print $1, $2}')
   local names=("${!installed[@]}")
   [ ${#names[@]} -gt 0 ] || return 0
   while read -r name arch version; do versions[$name:$arch]+=" $version"; done < <(

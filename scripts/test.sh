@@ -84,11 +84,12 @@ timed "x86_64 suites" ctest --preset win64 || verdict[x86_64]=FAILED
 case $VELMO_I686 in
   native)
     timed "i686 suites" ctest --preset win32 || verdict[i686]=FAILED
-    i686_ran="full suites" ;;
+    i686_line="full suites: ${verdict[i686]}" ;;
   emulated)
     wait "$emulated" || verdict[i686]=FAILED
     cat build/win32/emulated.log
-    i686_ran="smoke and suites under emulation; left out: $(left_out 'emulated|host')"
+    i686_line="smoke and suites under emulation: ${verdict[i686]};"
+    i686_line+=" left out: $(left_out 'emulated|host')"
     box="The shipped i686 exe ran under qemu-i386 ($(velmo_i686_reason)), where
 exceptions in 32-bit code are not delivered faithfully and every process takes
 a minute or so to start. NOT RUN here: the fault, guarded-copy and reader-fuzz
@@ -96,13 +97,13 @@ suites and those that start many processes or run long: $(left_out 'emulated|hos
   *)
     timed "i686 suites that start no 32-bit code" ctest --preset win32 -L host ||
       verdict[i686]=FAILED
-    i686_ran="NOT RUN ($(velmo_i686_reason)); ran only what starts no 32-bit code"
+    i686_line="NOT RUN ($(velmo_i686_reason)); what starts no 32-bit code: ${verdict[i686]}"
     box="NOT RUN: the shipped i686 exe, its suites ($(left_out host)) and the
 start of the installed exe from its Run value. Why: $(velmo_i686_reason)" ;;
 esac
 
 echo
 [ -z "${box:-}" ] || say_box "$box"
-echo "x86_64 build: ${verdict[x86_64]}: full suites"
-echo "i686 build (shipped): ${verdict[i686]}: $i686_ran"
+echo "x86_64 build: full suites: ${verdict[x86_64]}"
+echo "i686 build (shipped): $i686_line"
 [ "${verdict[x86_64]}" = passed ] && [ "${verdict[i686]}" = passed ]

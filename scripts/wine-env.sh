@@ -34,10 +34,10 @@ velmo_run_preset() {
 }
 
 # Whether the prefix at $1 lacks the 32-bit half that this machine can use:
-# it was made before wine32 came.
+# it was made before wine32 came, and its syswow64 is empty.
 velmo_prefix_stale() {
   [ -f "$1/system.reg" ] && [ "$(velmo_i686)" != none ] &&
-    [ ! -d "$1/drive_c/windows/syswow64" ]
+    [ ! -f "$1/drive_c/windows/syswow64/kernel32.dll" ]
 }
 
 # Makes $WINEPREFIX, as a copy of the base prefix, unless it exists.
