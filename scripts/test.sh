@@ -13,8 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 source scripts/wine-env.sh
-export VELMO_I686
-VELMO_I686=$(velmo_i686)
+i686=$(velmo_i686)
 
 started=$(date +%s)
 for preset in win32 win64; do
@@ -33,6 +32,7 @@ cleanup() {
     WINEPREFIX=$PWD/$prefix "$WINESERVER" -k 2>/dev/null || true
   done
   [ -z "$VELMO_XVFB_PID" ] || kill "$VELMO_XVFB_PID" 2>/dev/null || true
+  [ -z "${emulated:-}" ] || kill "$emulated" 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -75,13 +75,13 @@ emulated_part() {
 }
 
 declare -A verdict=([x86_64]=passed [i686]=passed)
-if [ "$VELMO_I686" = emulated ]; then
+if [ "$i686" = emulated ]; then
   echo "The i686 part runs under qemu-i386 beside the x86_64 suites; its output follows theirs."
   emulated_part >build/win32/emulated.log 2>&1 &
   emulated=$!
 fi
 timed "x86_64 suites" ctest --preset win64 || verdict[x86_64]=FAILED
-case $VELMO_I686 in
+case $i686 in
   native)
     timed "i686 suites" ctest --preset win32 || verdict[i686]=FAILED
     i686_line="full suites: ${verdict[i686]}" ;;

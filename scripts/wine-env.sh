@@ -11,21 +11,13 @@ WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 # takes minutes, a copy seconds.
 velmo_base_prefix=$repo/build/wineprefix-base
 
-# How the i686 exe runs here, as scripts/install-deps.sh decided: native,
-# emulated or none.
-velmo_i686() {
-  local mode
-  read -r mode _ <"$repo/build/i686" 2>/dev/null || mode=none
-  echo "$mode"
+# How the i686 exe runs here and why, as scripts/install-deps.sh decided:
+# "native ...", "emulated ..." or "none ...".
+velmo_i686_verdict() {
+  cat "$repo/build/i686" 2>/dev/null || echo "none scripts/install-deps.sh has not run"
 }
-
-# Why it runs that way.
-velmo_i686_reason() {
-  local mode reason
-  read -r mode reason <"$repo/build/i686" 2>/dev/null ||
-    reason="scripts/install-deps.sh has not run"
-  echo "$reason"
-}
+velmo_i686() { local verdict; verdict=$(velmo_i686_verdict); echo "${verdict%% *}"; }
+velmo_i686_reason() { local verdict; verdict=$(velmo_i686_verdict); echo "${verdict#* }"; }
 
 # The build whose exes run here: the shipped i686 one where the kernel runs
 # it (a 45 s start under an emulator is no way to meet the applet).
@@ -50,8 +42,7 @@ velmo_prepare_wine() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
   (
     flock 9
-    if velmo_prefix_stale "$velmo_base_prefix"; then rm -rf "$velmo_base_prefix"; fi
-    if [ ! -f "$velmo_base_prefix/system.reg" ]; then
+    if [ ! -f "$velmo_base_prefix/system.reg" ] || velmo_prefix_stale "$velmo_base_prefix"; then
       echo "Creating the Wine prefix $velmo_base_prefix (once)"
       rm -rf "$velmo_base_prefix"
       mkdir -p "$velmo_base_prefix"
