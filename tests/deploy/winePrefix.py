@@ -70,7 +70,10 @@ class WinePrefix:
     def installed_products(self, name):
         """(product code, version) of every registered product of that name."""
         uninstall = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-        printed = self.wine("reg", "query", uninstall, "/s").stdout
+        result = self.wine("reg", "query", uninstall, "/s")
+        # A failed query must not read as "nothing installed".
+        assert result.returncode == 0, result.stderr
+        printed = result.stdout
         products = []
         for block in re.split(r"\n(?=HKEY_)", printed):
             entries = parse_values(block.splitlines())
