@@ -87,8 +87,15 @@ struct MessageMap
 // The key message the dialog manager asks about, or null.
 #define ON_WM_GETDLGCODE()                                                                     \
     VELMO_ENTRY(WM_GETDLGCODE, return self.OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));)
+// The key, its repeat count and its flags (KF_REPEAT: held down before).
 #define ON_WM_KEYDOWN()                                                                        \
-    VELMO_ENTRY(WM_KEYDOWN, self.OnKeyDown(static_cast<UINT>(wParam)); return 0;)
+    VELMO_ENTRY(WM_KEYDOWN,                                                                    \
+                self.OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));     \
+                return 0;)
+#define ON_WM_KEYUP()                                                                          \
+    VELMO_ENTRY(WM_KEYUP,                                                                      \
+                self.OnKeyUp(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));       \
+                return 0;)
 #define ON_WM_MOUSEMOVE()                                                                      \
     VELMO_ENTRY(WM_MOUSEMOVE,                                                                  \
                 self.OnMouseMove(static_cast<UINT>(wParam),                                    \

@@ -20,7 +20,7 @@ namespace {
 class ComApartment
 {
 public:
-    ComApartment() : m_ole(LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+    ComApartment() : m_ole(LoadSystemLibrary(L"ole32.dll"))
     {
         using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
         const auto initialize = SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
@@ -60,6 +60,7 @@ BEGIN_MESSAGE_MAP(CStaticHyperLink, CStatic)
     ON_WM_KILLFOCUS()
     ON_WM_GETDLGCODE()
     ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
 END_MESSAGE_MAP()
 
 void CStaticHyperLink::PreSubclassWindow()
@@ -97,8 +98,11 @@ BOOL CStaticHyperLink::OnSetCursor(HWND, UINT, UINT)
 
 void CStaticHyperLink::OnClicked()
 {
-    LaunchUrl(m_url);
-    InvalidateRect(m_hWnd, nullptr, TRUE);
+    LaunchUrl(m_url, m_hWnd);
+    // Gone with the applet, the window has nothing left to repaint; a null
+    // window here would repaint the whole desktop.
+    if (m_hWnd)
+        InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 HBRUSH CStaticHyperLink::CtlColor(HDC dc, UINT)
@@ -107,25 +111,31 @@ HBRUSH CStaticHyperLink::CtlColor(HDC dc, UINT)
     return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
+// The static control paints into our paint DC, so that the focus rectangle,
+// an XOR, is clipped to the same update region as the text it frames.
 void CStaticHyperLink::OnPaint()
 {
-    Default();
-    if (GetFocus() != m_hWnd ||
-        (SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0)
-        return;
-    // Around the text as the control drew it, in the control's font.
-    const WindowDc dc(m_hWnd);
-    const SelectedObject font(dc.Get(),
-                              reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    if (GetFocus() == m_hWnd && (SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0)
+        DrawFocus(dc);
+    EndPaint(m_hWnd, &paint);
+}
+
+// Around the text as the control drew it, in the control's font.
+void CStaticHyperLink::DrawFocus(HDC dc) const
+{
+    const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
     wchar_t text[260] = {};
     GetWindowTextW(m_hWnd, text, static_cast<int>(std::size(text)));
     RECT client{};
     GetClientRect(m_hWnd, &client);
     RECT bounds = client;
-    DrawTextW(dc.Get(), text, -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc, text, -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     bounds.right = std::min(bounds.right + 1, client.right);
     bounds.bottom = std::min(bounds.bottom, client.bottom);
-    DrawFocusRect(dc.Get(), &bounds);
+    DrawFocusRect(dc, &bounds);
 }
 
 void CStaticHyperLink::OnSetFocus()
@@ -136,6 +146,7 @@ void CStaticHyperLink::OnSetFocus()
 
 void CStaticHyperLink::OnKillFocus()
 {
+    m_spacePressed = false;
     Default();
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
@@ -149,12 +160,28 @@ UINT CStaticHyperLink::OnGetDlgCode(const MSG* message)
     return static_cast<UINT>(Default());
 }
 
-void CStaticHyperLink::OnKeyDown(UINT key)
+// A held key repeats its key-down: one press opens one browser.
+void CStaticHyperLink::OnKeyDown(UINT key, UINT, UINT flags)
 {
-    if (key == VK_RETURN || key == VK_SPACE)
-        OnClicked();
-    else
+    const bool held = (flags & KF_REPEAT) != 0;
+    if (key == VK_RETURN) {
+        if (!held)
+            OnClicked();
+    } else if (key == VK_SPACE) {
+        m_spacePressed = true;
+    } else {
         Default();
+    }
+}
+
+void CStaticHyperLink::OnKeyUp(UINT key, UINT, UINT)
+{
+    if (key != VK_SPACE || !m_spacePressed) {
+        Default();
+        return;
+    }
+    m_spacePressed = false;
+    OnClicked();
 }
 
 void CStaticHyperLink::Redraw()
@@ -162,7 +189,7 @@ void CStaticHyperLink::Redraw()
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-bool LaunchUrl(std::wstring url)
+bool LaunchUrl(std::wstring url, HWND caller)
 {
     static const ComApartment apartment;
     const HINSTANCE result =
@@ -170,6 +197,8 @@ bool LaunchUrl(std::wstring url)
     // Above 32 the shell started a handler; anything else is an error code.
     if (reinterpret_cast<INT_PTR>(result) > 32)
         return true;
+    if (caller && !IsWindow(caller))
+        return false;
     if (LaunchInternetExplorer(url))
         return true;
     VELMO_TRACE("Unable to launch OEM URL in a browser");

@@ -43,6 +43,8 @@ HINSTANCE FakeShell::OpenWithShell(HWND, const wchar_t*, const wchar_t*, const w
                                    const wchar_t*, int)
 {
     ++shellOpens;
+    if (whileShellOpens)
+        whileShellOpens();
     return reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC);
 }
 
@@ -275,13 +277,33 @@ bool DialogTest::Checked(int id) const
     return SendMessageW(Control(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
 }
 
-void DialogTest::PressKey(WPARAM key) const
+namespace {
+
+HWND KeyTarget(HWND window)
 {
     HWND target = GetFocus();
-    if (!target || GetAncestor(target, GA_ROOT) != Window())
-        target = Window();
-    PostMessageW(target, WM_KEYDOWN, key, 1);
-    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+    return target && GetAncestor(target, GA_ROOT) == window ? target : window;
+}
+
+} // namespace
+
+void DialogTest::PressKey(WPARAM key) const
+{
+    KeyDown(key);
+    KeyUp(key);
+}
+
+void DialogTest::KeyDown(WPARAM key, int repeats) const
+{
+    PostMessageW(KeyTarget(Window()), WM_KEYDOWN, key, 1);
+    for (int repeat = 0; repeat < repeats; ++repeat)
+        PostMessageW(KeyTarget(Window()), WM_KEYDOWN, key, 0x40000001);
+    Pump();
+}
+
+void DialogTest::KeyUp(WPARAM key) const
+{
+    PostMessageW(KeyTarget(Window()), WM_KEYUP, key, 0xC0000001);
     Pump();
 }
 

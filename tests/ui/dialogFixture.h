@@ -79,8 +79,10 @@ public:
     // Wine cannot turn the system's high contrast on: the test says it is.
     bool highContrast = false;
     int shellOpens = 0;
-    // Runs inside the box, as the box's modal loop would run a timer tick.
+    // Run inside the box or the browser launch, as their message loops would
+    // run a timer tick or a sent message.
     std::function<void()> whileBoxIsOpen;
+    std::function<void()> whileShellOpens;
 
     std::vector<TrayCall> trayCalls;
     std::vector<BoxCall> boxes;
@@ -132,8 +134,11 @@ protected:
     void ClickButton(int id) const;
     void SetChecked(int id, bool checked) const;
     bool Checked(int id) const;
-    // A key pressed on the focused control and run through the dialog manager.
+    // A key pressed on the focused control and run through the dialog
+    // manager; held, it repeats its key-down.
     void PressKey(WPARAM key) const;
+    void KeyDown(WPARAM key, int repeats = 0) const;
+    void KeyUp(WPARAM key) const;
     void Pump() const;
 
     // The tray calls since the last take.

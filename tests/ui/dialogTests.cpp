@@ -3,6 +3,7 @@
 #include "dialogFixture.h"
 
 #include "res/resource.h"
+#include "ui/dpi.h"
 
 #include <iterator>
 #include <optional>
@@ -41,7 +42,10 @@ TEST_F(DialogContent, WindowIconIsTheEnabledIcon)
     const HICON dragIcon = reinterpret_cast<HICON>(Send(WM_QUERYDRAGICON));
     EXPECT_TRUE(IconShowsResource(dragIcon, IDI_STATUS_ENABLED, GetSystemMetrics(SM_CXICON),
                                   GetSystemMetrics(SM_CYICON)));
-    EXPECT_EQ(reinterpret_cast<HICON>(Send(WM_GETICON, ICON_SMALL)), dragIcon);
+    const UINT dpi = WindowDpi(Window());
+    EXPECT_TRUE(IconShowsResource(reinterpret_cast<HICON>(Send(WM_GETICON, ICON_SMALL)),
+                                  IDI_STATUS_ENABLED, SystemMetricForDpi(SM_CXSMICON, dpi),
+                                  SystemMetricForDpi(SM_CYSMICON, dpi)));
 }
 
 TEST_F(DialogContent, EnterIsTheHideButtonAndNothingAnswersOk)
@@ -163,8 +167,9 @@ TEST_F(DialogContent, KeyboardReachesAndOpensTheLink)
         EXPECT_EQ(GetFocus(), next);
     }
 
-    auto linkPixels = [&] {
-        RedrawWindow(Control(IDC_OEM_LINK), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    // The link as painted after an update of `part`, or of all of it.
+    auto linkPixels = [&](const RECT* part = nullptr) {
+        RedrawWindow(Control(IDC_OEM_LINK), part, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         std::vector<COLORREF> pixels;
         HDC dc = GetDC(Control(IDC_OEM_LINK));
         RECT client{};
@@ -178,13 +183,32 @@ TEST_F(DialogContent, KeyboardReachesAndOpensTheLink)
     const std::vector<COLORREF> unfocused = linkPixels();
     PressKey(VK_TAB);
     ASSERT_EQ(GetFocus(), Control(IDC_OEM_LINK));
-    EXPECT_NE(linkPixels(), unfocused) << "no focus rectangle around the link";
+    const std::vector<COLORREF> focused = linkPixels();
+    EXPECT_NE(focused, unfocused) << "no focus rectangle around the link";
+    const RECT leftHalf{0, 0, 40, 100};
+    EXPECT_EQ(linkPixels(&leftHalf), focused) << "a partial repaint breaks the focus rectangle";
 
-    PressKey(VK_RETURN);
+    // Held down, Enter opens once as it goes down, Space once as it comes up.
+    KeyDown(VK_RETURN, 4);
     EXPECT_EQ(m_shell.shellOpens, 1);
     EXPECT_TRUE(Visible()) << "Enter on the link went to the default button";
-    PressKey(VK_SPACE);
+    KeyUp(VK_RETURN);
+    KeyDown(VK_SPACE, 4);
+    EXPECT_EQ(m_shell.shellOpens, 1);
+    KeyUp(VK_SPACE);
     EXPECT_EQ(m_shell.shellOpens, 2);
+}
+
+// The shell runs sent messages while it looks for a browser: the applet can
+// end in there.
+TEST_F(DialogContent, ExitDuringTheBrowserLaunchIsTheLastTrace)
+{
+    StartDialog();
+    m_shell.whileShellOpens = [this] { Send(WM_CLOSE); };
+    ClickButton(IDC_OEM_LINK);
+    ASSERT_FALSE(IsWindow(Window()));
+    ASSERT_FALSE(Traces().empty());
+    EXPECT_EQ(Traces().back(), "EXIT VELMO");
 }
 
 // ---------------------------------------------------------------------------

@@ -91,7 +91,8 @@ Colours AskColours(HWND parent, HWND control)
                    GetBkColor(dc.Get()), GetBkMode(dc.Get())};
 }
 
-// Counts the WM_PAINT messages that reach a window's own procedure. Put in
+// Counts the paints that reach a window's own procedure: a WM_PAINT, or the
+// WM_PRINTCLIENT the link paints through. Put in
 // place before the link binds, it sits beneath the link's object and sees
 // every paint the link lets through.
 class PaintCounter
@@ -110,7 +111,7 @@ private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         auto* self = static_cast<PaintCounter*>(GetPropW(window, kProperty));
-        if (message == WM_PAINT)
+        if (message == WM_PAINT || message == WM_PRINTCLIENT)
             ++self->m_paints;
         if (message == WM_NCDESTROY)
             RemovePropW(window, kProperty);
