@@ -1,10 +1,8 @@
 #include "ui/velmoDlg.h"
 
-#include "common/kernelHandle.h"
 #include "common/trace.h"
 #include "res/resource.h"
 #include "ui/dpi.h"
-#include "ui/scaledBitmap.h"
 #include "ui/shellPort.h"
 
 #include <climits>
@@ -15,7 +13,6 @@ namespace {
 constexpr UINT_PTR kPollTimerId = 1;
 constexpr UINT kTrayCallbackMessage = WM_USER + 1;
 constexpr UINT kTrayIconId = 1;
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 const UINT g_taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
@@ -107,7 +104,7 @@ BOOL Ckorva2checkDlg::OnInitDialog()
         return FALSE;
 
     m_windowIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_STATUS_ENABLED));
-    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
+    LoadWindowIcon();
     SetControlText(IDC_ABOUT_TEXT, IDS_ABOUT_TEXT);
     SetControlText(IDC_PRIVACY_TEXT, IDS_PRIVACY_TEXT);
     SetControlText(IDC_CHOICE_TEXT, IDS_CHOICE_TEXT);
@@ -138,10 +135,12 @@ void Ckorva2checkDlg::SetUpTrayMenu()
     SetMenuItemInfoW(m_trayMenu.m_hMenu, IDM_TRAY_SHOW, FALSE, &item);
 }
 
+// The notification area is the task bar's: its icons take the system's
+// small-icon size, whichever screen the window is on.
 void Ckorva2checkDlg::LoadStateIcons()
 {
-    const int width = SystemMetricForDpi(SM_CXSMICON, m_dpi);
-    const int height = SystemMetricForDpi(SM_CYSMICON, m_dpi);
+    const int width = GetSystemMetrics(SM_CXSMICON);
+    const int height = GetSystemMetrics(SM_CYSMICON);
     auto load = [&](UINT id) {
         return UniqueIcon(static_cast<HICON>(
             LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0)));
@@ -176,27 +175,14 @@ void Ckorva2checkDlg::OpenStatusChannel()
 
 bool Ckorva2checkDlg::EnsureTrayIcon()
 {
-    if (m_trayIconAdded)
+    if (m_trayIcon.Added())
         return true;
-    FillTrayIconRecord();
+    m_trayIcon.Describe(m_hWnd, kTrayIconId, kTrayCallbackMessage, m_tooltipText);
     // Inside a poll (its pop-up or warning shows the window), a poll of our
     // own would count an attempt too many: send the icon it has prepared.
     if (m_pollDepth > 0)
-        return SendTrayIcon(false);
+        return m_trayIcon.Send(false);
     return PollStatus();
-}
-
-void Ckorva2checkDlg::FillTrayIconRecord()
-{
-    m_trayIconData.cbSize = NOTIFYICONDATAW_V3_SIZE;
-    m_trayIconData.hWnd = m_hWnd;
-    m_trayIconData.uID = kTrayIconId;
-    m_trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_trayIconData.uCallbackMessage = kTrayCallbackMessage;
-    // A tooltip longer than the field is cut to fit.
-    const size_t tipLength = std::min(m_tooltipText.size(), std::size(m_trayIconData.szTip) - 1);
-    std::wmemcpy(m_trayIconData.szTip, m_tooltipText.c_str(), tipLength);
-    m_trayIconData.szTip[tipLength] = L'\0';
 }
 
 bool Ckorva2checkDlg::PollStatus()
@@ -223,13 +209,13 @@ bool Ckorva2checkDlg::PollStatus()
                                     "to 'disabled'.",
                                     static_cast<int>(m_disabledReadings))
                             .c_str());
-        m_trayIconData.hIcon = m_iconDisabled.Get();
+        m_trayIcon.SetIcon(m_iconDisabled.Get());
         m_disabledReadings = 0;
         break;
     case kKorvaEnabled:
         VELMO_TRACE("Retrieved KorvaStatus: enabled");
         SetStatusText(IDS_STATUS_ENABLED);
-        m_trayIconData.hIcon = m_iconEnabled.Get();
+        m_trayIcon.SetIcon(m_iconEnabled.Get());
         m_openAttempts = 0;
         m_disabledReadings = 0;
         m_unknownWarned = false;
@@ -237,7 +223,7 @@ bool Ckorva2checkDlg::PollStatus()
     case kKorvaUnknown:
         VELMO_TRACE("Retrieved KorvaStatus: unknown");
         SetStatusText(IDS_STATUS_UNKNOWN);
-        m_trayIconData.hIcon = m_iconUnknown.Get();
+        m_trayIcon.SetIcon(m_iconUnknown.Get());
         // One box at a time, even when a new run of unknown readings reaches
         // the count while the first box is still open.
         if (static_cast<DWORD>(m_openAttempts) == m_config.KorvaStatusInitMaxRetries &&
@@ -257,10 +243,13 @@ bool Ckorva2checkDlg::PollStatus()
         return false;
     }
 
-    if (!SendTrayIcon(reading != m_displayedStatus))
+    if (!m_trayIcon.Send(reading != m_displayedStatus))
         result = false;
     if (reading != kKorvaUnknown)
         RecordDefiniteReading(reading);
+    // "Enabled" gone before the window could say so is no news any more.
+    if (reading != kKorvaEnabled && m_popUpOwed == OwedPopUp::kForEnabled)
+        m_popUpOwed = OwedPopUp::kNone;
     PopUpIfOwed();
 
     m_displayedStatus = reading;
@@ -276,56 +265,29 @@ void Ckorva2checkDlg::RecordDefiniteReading(KorvaStatus reading)
         (!m_config.ReadUserDword(m_config.KorvaLastEnabledName, lastEnabled) || lastEnabled == 0);
     const bool firstDefiniteReading =
         !m_autoPoppedUp && m_config.PopupForCurrentUser != 0 && m_displayedStatus == kKorvaUnknown;
-    if (becameEnabled || firstDefiniteReading)
-        m_popUpOwed = true;
+    if (firstDefiniteReading)
+        m_popUpOwed = OwedPopUp::kAtStart;
+    else if (becameEnabled && m_popUpOwed == OwedPopUp::kNone)
+        m_popUpOwed = OwedPopUp::kForEnabled;
     // "Enabled" counts as seen only once the window could pop up for it, so
     // that a notice the tray was not ready for is given at the next start too.
-    if (reading != kKorvaEnabled || !m_popUpOwed || TrayIconInShell())
+    if (reading != kKorvaEnabled || m_popUpOwed == OwedPopUp::kNone || m_trayIcon.InShell())
         m_config.WriteUserDword(m_config.KorvaLastEnabledName, reading == kKorvaEnabled ? 1 : 0);
 }
 
 void Ckorva2checkDlg::PopUpIfOwed()
 {
-    if (!m_popUpOwed || !TrayIconInShell())
+    if (m_popUpOwed == OwedPopUp::kNone || !m_trayIcon.InShell())
         return;
-    m_popUpOwed = false;
+    m_popUpOwed = OwedPopUp::kNone;
     // Set before the show: nothing nested in it may pop up again.
     m_autoPoppedUp = true;
-    m_mayShow = true;
-    ShowStatusWindow(kShow);
-    RefreshWindowContent();
-}
-
-bool Ckorva2checkDlg::TrayIconInShell() const
-{
-    return m_trayIconAdded && m_trayDebt == TrayDebt::kNone;
-}
-
-bool Ckorva2checkDlg::SendTrayIcon(bool statusChanged)
-{
-    if (TrayIconInShell() && !statusChanged)
-        return true;
-    // Add what the shell may lack (never added, or a restarted task bar),
-    // modify what it should hold. When that fails, the shell holds other than
-    // we think: it lost the icon unannounced, or kept it over a restart.
-    const bool addFirst = !m_trayIconAdded || m_trayDebt == TrayDebt::kAdd;
-    const DWORD first = addFirst ? NIM_ADD : NIM_MODIFY;
-    const DWORD second = addFirst ? NIM_MODIFY : NIM_ADD;
-    bool sent = Shell().NotifyIcon(first, &m_trayIconData) != FALSE;
-    if (!sent && !addFirst && m_trayDebt != TrayDebt::kModify)
-        VELMO_TRACE("Failed to modify tray icon"); // once per run of failures
-    if (!sent && m_trayIconAdded)
-        sent = Shell().NotifyIcon(second, &m_trayIconData) != FALSE;
-    if (sent) {
-        m_trayIconAdded = true;
-        m_trayDebt = TrayDebt::kNone;
-        return true;
+    // A window already on screen says it all: it stays where the user has it.
+    if (!IsWindowVisible(m_hWnd) || IsIconic(m_hWnd)) {
+        m_mayShow = true;
+        ShowStatusWindow(kShow);
     }
-    if (addFirst)
-        VELMO_TRACE("Failed to add tray icon");
-    if (m_trayIconAdded)
-        m_trayDebt = addFirst ? TrayDebt::kAdd : TrayDebt::kModify;
-    return false;
+    RefreshWindowContent();
 }
 
 void Ckorva2checkDlg::OnTaskbarCreated()
@@ -333,12 +295,10 @@ void Ckorva2checkDlg::OnTaskbarCreated()
     // A restarted task bar has forgotten the icon, and one that comes up
     // only now, at logon, may take the add that failed: add it as displayed.
     // Before the first poll has filled the record there is nothing to add.
-    if (m_trayIconData.cbSize == 0)
+    if (!m_trayIcon.Described())
         return;
-    m_trayIconData.hIcon = IconFor(m_displayedStatus);
-    if (m_trayIconAdded)
-        m_trayDebt = TrayDebt::kAdd;
-    SendTrayIcon(false);
+    m_trayIcon.SetIcon(IconFor(m_displayedStatus));
+    m_trayIcon.AddAgain();
     PopUpIfOwed();
 }
 
@@ -363,11 +323,15 @@ void Ckorva2checkDlg::GiveUnknownStatusWarning()
     m_unknownWarned = true;
     m_warningOpen = true;
     // A mirrored window reads right to left without WS_EX_RTLREADING, which
-    // there would mean the opposite.
-    const bool rightToLeft =
-        (GetWindowLongW(m_hWnd, GWL_EXSTYLE) & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0;
-    Shell().ShowMessageBox(m_hWnd, text, caption.c_str(),
-                           MB_ICONERROR | (rightToLeft ? MB_RTLREADING : 0));
+    // there would mean the opposite; its readers look for the text at the
+    // right.
+    const LONG style = GetWindowLongW(m_hWnd, GWL_EXSTYLE);
+    UINT type = MB_ICONERROR;
+    if (style & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL))
+        type |= MB_RTLREADING;
+    if (style & WS_EX_LAYOUTRTL)
+        type |= MB_RIGHT;
+    Shell().ShowMessageBox(m_hWnd, text, caption.c_str(), type);
     m_warningOpen = false;
 }
 
@@ -377,9 +341,13 @@ bool Ckorva2checkDlg::ShowStatusWindow(int request)
         return false;
     switch (request) {
     case kShow:
-        CenterOnScreen();
+        // Restored first: the restore puts back the normal position, which
+        // centring the minimized window would not have moved.
         ShowWindow(m_hWnd, SW_RESTORE);
+        CenterOnScreen();
         SetForegroundWindow(m_hWnd);
+        // Already active, the window gets no activation to move it for us.
+        MoveFocusOffHiddenControl();
         return true;
     case kHide:
         ShowWindow(m_hWnd, SW_MINIMIZE);
@@ -416,7 +384,9 @@ bool Ckorva2checkDlg::RefreshWindowContent()
 
 void Ckorva2checkDlg::OnWindowPosChanging(WINDOWPOS* position)
 {
-    if (!m_mayShow)
+    // While a pop-up waits for the tray icon, nothing shows the window: with
+    // no icon to bring it back, it could not be hidden.
+    if (!m_mayShow || (m_popUpOwed != OwedPopUp::kNone && !m_trayIcon.InShell()))
         position->flags &= ~SWP_SHOWWINDOW;
     Default();
 }
@@ -485,10 +455,15 @@ void Ckorva2checkDlg::OnCancel()
 
 void Ckorva2checkDlg::OnHideButton()
 {
+    // A box OnActivate has hidden is no choice the user could see.
+    const auto chosen = [](const CButton& box) {
+        return (GetWindowLongW(box.m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0 &&
+               box.GetCheck() != BST_UNCHECKED;
+    };
     LONG choice = -1;
-    if (m_popupOffCheck.GetCheck() != BST_UNCHECKED)
+    if (chosen(m_popupOffCheck))
         choice = 0;
-    else if (m_popupOnCheck.GetCheck() != BST_UNCHECKED)
+    else if (chosen(m_popupOnCheck))
         choice = 1;
     if (choice >= 0) {
         m_config.PopupForCurrentUser = choice;
@@ -517,7 +492,19 @@ void Ckorva2checkDlg::OnActivate(UINT state, HWND, bool minimized)
         ShowWindow(m_popupOffCheck.m_hWnd, offered && popupOn ? SW_SHOW : SW_HIDE);
         ShowWindow(m_popupOnCheck.m_hWnd, offered && !popupOn ? SW_SHOW : SW_HIDE);
     }
+    // The dialog manager gives the focus back to where it was, even to a box
+    // just hidden.
     Default();
+    MoveFocusOffHiddenControl();
+}
+
+void Ckorva2checkDlg::MoveFocusOffHiddenControl()
+{
+    HWND focus = GetFocus();
+    if (!focus || GetParent(focus) != m_hWnd || (GetWindowLongW(focus, GWL_STYLE) & WS_VISIBLE))
+        return;
+    SendMessageW(m_hWnd, WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(GetNextDlgTabItem(m_hWnd, focus, FALSE)), TRUE);
 }
 
 void Ckorva2checkDlg::ExitApplet()
@@ -526,7 +513,7 @@ void Ckorva2checkDlg::ExitApplet()
     if (m_exited)
         return;
     m_exited = true;
-    Shell().NotifyIcon(NIM_DELETE, &m_trayIconData);
+    m_trayIcon.Delete();
     DestroyWindow(m_hWnd);
     m_logoBitmap.Reset();
     m_oemLogo.Reset();
@@ -544,70 +531,6 @@ void Ckorva2checkDlg::OnEndSession(bool ending)
 {
     if (ending)
         ExitApplet();
-}
-
-// Windows 10 tells a per-monitor aware window when it moves to a screen of
-// another scale. The dialog manager rescales the dialog where it can; the
-// icons, the bold font and the logo are ours.
-void Ckorva2checkDlg::OnDpiChanged(UINT dpi, const RECT& suggested)
-{
-    Default();
-    m_dpi = dpi;
-    SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    LoadStateIcons();
-    m_trayIconData.hIcon = IconFor(m_displayedStatus);
-    SendTrayIcon(true);
-    EmphasizeStatusText();
-    ShowLogo();
-}
-
-// A high-contrast theme coming or going: our colours follow the switch. The
-// system repaints every window itself when the colours change.
-void Ckorva2checkDlg::OnSettingChange(UINT action)
-{
-    Default();
-    if (action == SPI_SETHIGHCONTRAST)
-        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-// White, or the theme's window colour in high contrast.
-COLORREF Ckorva2checkDlg::BackgroundColor() const
-{
-    return Shell().HighContrastOn() ? GetSysColor(COLOR_WINDOW) : kWhite;
-}
-
-void Ckorva2checkDlg::OnPaint()
-{
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hWnd, &paint);
-    const UniqueBrush background(CreateSolidBrush(BackgroundColor()));
-    RECT clip{};
-    GetClipBox(dc, &clip);
-    FillRect(dc, &clip, background.Get());
-    if (IsIconic(m_hWnd)) {
-        SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        RECT client{};
-        GetClientRect(m_hWnd, &client);
-        const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-        const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-        DrawIcon(dc, x, y, m_windowIcon);
-    }
-    EndPaint(m_hWnd, &paint);
-}
-
-HBRUSH Ckorva2checkDlg::OnCtlColor(HDC dc, HWND control, UINT type)
-{
-    // Lets the link set its own text colour; the background is ours.
-    CDialog::OnCtlColor(dc, control, type);
-    if (!Shell().HighContrastOn()) {
-        SetBkColor(dc, kWhite);
-        return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    }
-    if (control != m_hyperLink.m_hWnd)
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-    return GetSysColorBrush(COLOR_WINDOW);
 }
 
 void Ckorva2checkDlg::OnSysCommand(UINT command, LPARAM)
@@ -636,127 +559,9 @@ void Ckorva2checkDlg::SetStatusText(UINT stringId)
                  reinterpret_cast<LPARAM>(LoadResString(stringId).c_str()));
 }
 
-void Ckorva2checkDlg::EmphasizeStatusText()
-{
-    // The dialog font as created for the window's DPI, kept at 96 DPI: the
-    // dialog manager of Windows 10 rescales its own font, not ours.
-    if (!m_dialogFont.lfHeight) {
-        const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
-        if (!dialogFont || !GetObjectW(dialogFont, sizeof m_dialogFont, &m_dialogFont))
-            return;
-        m_dialogFont.lfHeight = MulDiv(m_dialogFont.lfHeight, kDefaultDpi, m_dpi);
-    }
-    LOGFONTW font = m_dialogFont;
-    font.lfHeight = ScaleForDpi(font.lfHeight, m_dpi);
-    font.lfWeight = FW_BOLD;
-    UniqueFont bold(CreateFontIndirectW(&font));
-    if (!bold)
-        return;
-    SendMessageW(m_statusControl, WM_SETFONT, reinterpret_cast<WPARAM>(bold.Get()), TRUE);
-    m_statusFont = std::move(bold);
-}
-
-// A mirrored window mirrors its children's drawing too: the logo keeps its
-// own left and right, as text keeps its own reading order.
-void Ckorva2checkDlg::MirrorForReading()
-{
-    HWND logo = GetDlgItem(m_hWnd, IDC_OEM_LOGO);
-    const LONG style = GetWindowLongW(logo, GWL_EXSTYLE);
-    if (style & WS_EX_LAYOUTRTL)
-        SetWindowLongW(logo, GWL_EXSTYLE, style & ~WS_EX_LAYOUTRTL);
-}
-
 std::wstring Ckorva2checkDlg::LoadResString(UINT stringId)
 {
     wchar_t text[260] = {};
     LoadStringW(Instance(), stringId, text, 260);
     return text;
-}
-
-bool Ckorva2checkDlg::DoesFileExist(std::wstring path)
-{
-    if (path.empty()) {
-        VELMO_TRACE("string passed to DoesFileExist(...) is empty");
-        return false;
-    }
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void Ckorva2checkDlg::LoadOemLogo()
-{
-    wchar_t executable[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, executable, MAX_PATH);
-    wchar_t drive[260] = {};
-    wchar_t directory[260] = {};
-    _wsplitpath_s(executable, drive, std::size(drive), directory, std::size(directory), nullptr,
-                  0, nullptr, 0);
-    const std::wstring path = std::wstring(drive) + directory + m_logoFileName;
-
-    if (!DoesFileExist(path)) {
-        // Trace messages are 8-bit: each UTF-16 unit keeps its low byte.
-        const std::wstring message = L"OEM bitmap not found at " + path;
-        std::string narrow(message.size(), '\0');
-        for (size_t i = 0; i < message.size(); ++i)
-            narrow[i] = static_cast<char>(message[i] & 0xFF);
-        VELMO_TRACE(narrow.c_str());
-        return;
-    }
-
-    // Opened without sharing only to learn its size.
-    UniqueKernelHandle file(FileHandle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr,
-                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    if (!file) {
-        VELMO_TRACE("Unable to \"CreateFile\" on OEM logo bitmap");
-        return;
-    }
-    const DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size != INVALID_FILE_SIZE && (size == 0 || size > 15360)) {
-        file.Reset();
-        VELMO_TRACE("OEM Logo file doesn't meet acceptible file size");
-        return;
-    }
-    file.Reset();
-
-    UniqueBitmap bitmap(static_cast<HBITMAP>(
-        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
-    if (!bitmap)
-        return;
-    HWND picture = GetDlgItem(m_hWnd, IDC_OEM_LOGO);
-    if (!picture)
-        return;
-    BITMAP description{};
-    if (!GetObjectW(bitmap.Get(), sizeof description, &description)) {
-        VELMO_TRACE("Problem occurred while trying to retrieve OEM logo dimensions");
-        return;
-    }
-    if (description.bmWidth <= 0 || description.bmWidth > 64) {
-        VELMO_TRACE("OEM logo file doesn't meet acceptible image width");
-        return;
-    }
-    if (description.bmHeight <= 0 || description.bmHeight > 42) {
-        VELMO_TRACE("OEM logo file doesn't meet acceptible image height");
-        return;
-    }
-    m_oemLogo = std::move(bitmap);
-}
-
-void Ckorva2checkDlg::ShowLogo()
-{
-    // The template's own image is the built-in logo at 96 DPI.
-    if (!m_oemLogo && !m_logoBitmap && m_dpi == kDefaultDpi)
-        return;
-    UniqueBitmap builtIn;
-    if (!m_oemLogo)
-        builtIn.Reset(static_cast<HBITMAP>(LoadImageW(
-            Instance(), MAKEINTRESOURCEW(IDB_OEM_LOGO), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    UniqueBitmap shown = ScaledBitmap(m_oemLogo ? m_oemLogo.Get() : builtIn.Get(), m_dpi);
-    if (!shown)
-        return;
-    // The control hands back the image it showed before: ours, or one it
-    // made of its own, which is ours to delete as well.
-    const auto previous = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(
-        m_hWnd, IDC_OEM_LOGO, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown.Get())));
-    if (previous && previous != m_logoBitmap.Get())
-        DeleteObject(previous);
-    m_logoBitmap = std::move(shown);
 }

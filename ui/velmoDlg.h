@@ -8,9 +8,8 @@
 #include "framework/CMenu.h"
 #include "status/IPCKorvaStatus.h"
 #include "ui/gdiHandles.h"
+#include "ui/trayIcon.h"
 #include "ui/velmoStaticHyperLink.h"
-
-#include <shellapi.h>
 
 #include <string>
 
@@ -66,23 +65,23 @@ private:
     void MirrorForReading();
     void OpenStatusChannel();
     void GiveUnknownStatusWarning();
-    void FillTrayIconRecord();
-    bool SendTrayIcon(bool statusChanged);
-    bool TrayIconInShell() const;
     void RecordDefiniteReading(KorvaStatus reading);
     void PopUpIfOwed();
     void ShowOnRequest();
     void ShowTrayMenu(int x, int y);
     void CenterOnScreen();
+    void LoadWindowIcon();
+    void MoveFocusOffHiddenControl();
     void LoadOemLogo();
     void ShowLogo();
     HICON IconFor(KorvaStatus status) const;
     COLORREF BackgroundColor() const;
 
-    // What the shell owes us: a tray icon update that failed and is sent again.
-    enum class TrayDebt { kNone, kModify, kAdd };
+    // Why a pop-up waits for the tray icon: the user newly sees "enabled",
+    // or wants the window at start.
+    enum class OwedPopUp { kNone, kForEnabled, kAtStart };
 
-    NOTIFYICONDATAW m_trayIconData{};
+    CTrayIcon m_trayIcon;
     // Control 1004, found once: each poll sets its text.
     HWND m_statusControl = nullptr;
     // The window's DPI: the icons, the bold font and the logo follow it.
@@ -92,11 +91,12 @@ private:
     LOGFONTW m_dialogFont{};
     UniqueFont m_statusFont;
     CMenu m_trayMenu;
+    // Drawn while minimized and dragged: shared, at the standard size.
     HICON m_windowIcon = nullptr;
+    // The caption's icon, at the window's DPI.
+    UniqueIcon m_smallWindowIcon;
     std::wstring m_logoFileName;
     std::wstring m_tooltipText;
-    bool m_trayIconAdded = false;
-    TrayDebt m_trayDebt = TrayDebt::kNone;
     CStaticHyperLink m_hyperLink;
     std::wstring m_oemUrl;
     CVelmoConfig m_config;
@@ -105,8 +105,9 @@ private:
     bool m_autoPoppedUp = false;
     // A pop-up a poll decided on while no tray icon could bring the window
     // back: it shows once the icon is in the shell.
-    bool m_popUpOwed = false;
-    // Polls run nested inside the warning box; none may start inside another.
+    OwedPopUp m_popUpOwed = OwedPopUp::kNone;
+    // Polls under way on the stack: timer ticks still poll inside the warning
+    // box, but EnsureTrayIcon starts none inside another.
     int m_pollDepth = 0;
     bool m_warningOpen = false;
     // ExitApplet ran: a poll that resumes after it touches nothing more.

@@ -1,6 +1,7 @@
 """The velmo.exe of a build as the linker made it, read with objdump -p:
 hardened (ASLR, DEP, terminal-server aware, stack canaries), a GUI program,
-and importing only system DLLs.
+importing only system DLLs, and per-monitor aware only where Windows rescales
+the dialog.
 
     test_exe_image.py OBJDUMP EXE"""
 import re
@@ -43,6 +44,14 @@ class ExeImage(unittest.TestCase):
         imports = {name.upper() for name in re.findall(r"DLL Name: (\S+)", self.headers)}
         self.assertTrue(imports)
         self.assertLessEqual(imports, SYSTEM_DLLS)
+
+    def test_falls_back_to_system_aware_not_to_per_monitor_v1(self):
+        def setting(name):
+            found = re.search(rb"<%s [^>]*>([^<]*)</%s>" % (name, name), self.image)
+            return found.group(1).decode() if found else None
+        self.assertEqual(setting(b"dpiAware"), "true")
+        self.assertEqual([value.strip() for value in setting(b"dpiAwareness").split(",")],
+                         ["PerMonitorV2", "System"])
 
 
 if __name__ == "__main__":

@@ -204,6 +204,55 @@ void DialogTest::StartDialog()
     KillTimer(Window(), 1);
 }
 
+RECT WindowRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+namespace {
+
+struct ModalRun
+{
+    Ckorva2checkDlg& dialog;
+    const VisibilityWatch& watch;
+    const std::function<void()>& afterFirstShow;
+    int ticks = 0;
+    bool sawFirstShow = false;
+};
+
+ModalRun* g_modalRun = nullptr;
+
+void CALLBACK ModalRunTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    ModalRun& run = *g_modalRun;
+    if (!run.dialog.m_hWnd || run.sawFirstShow)
+        return;
+    run.sawFirstShow = run.watch.ShowAttempts() > 0;
+    if (!run.sawFirstShow && ++run.ticks <= 100)
+        return;
+    if (run.sawFirstShow && run.afterFirstShow)
+        run.afterFirstShow();
+    if (run.dialog.m_hWnd)
+        SendMessageW(run.dialog.m_hWnd, WM_CLOSE, 0, 0);
+}
+
+} // namespace
+
+bool DialogTest::RunModal(const VisibilityWatch& watch,
+                          const std::function<void()>& afterFirstShow)
+{
+    m_dialog = std::make_unique<Ckorva2checkDlg>();
+    ModalRun run{*m_dialog, watch, afterFirstShow};
+    g_modalRun = &run;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &ModalRunTick);
+    m_dialog->DoModal();
+    KillTimer(nullptr, timer);
+    g_modalRun = nullptr;
+    return run.sawFirstShow;
+}
+
 bool DialogTest::Poll()
 {
     return m_dialog->PollStatus();

@@ -95,8 +95,12 @@ UINT StateIconOf(HICON icon);
 // Whether `icon` shows the same pixels as icon resource `id` at the given size.
 bool IconShowsResource(HICON icon, UINT id, int width, int height);
 
+RECT WindowRect(HWND window);
+
 // The string resource as the dialog should show it.
 std::wstring ResString(UINT id);
+
+class VisibilityWatch;
 
 class DialogTest : public ::testing::Test
 {
@@ -117,6 +121,11 @@ protected:
     // Constructs and creates the dialog; its timer is stopped so that only
     // the test's own polls run.
     void StartDialog();
+    // Constructs the dialog and runs it modally, as the applet does; once
+    // `watch` saw the run's first show, runs `afterFirstShow` and closes the
+    // window. False when no show came within five seconds.
+    bool RunModal(const VisibilityWatch& watch,
+                  const std::function<void()>& afterFirstShow = {});
     bool Poll();
     void PollTimes(int count);
 

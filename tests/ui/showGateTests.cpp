@@ -7,13 +7,6 @@
 namespace velmo_test {
 namespace {
 
-RECT WindowRect(HWND window)
-{
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
 class ShowGate : public DialogTest
 {
 protected:
@@ -70,51 +63,13 @@ TEST_F(ShowGate, VisibleWindowStaysVisibleAfterItClosed)
     EXPECT_EQ(WindowRect(Window()).left, before.left + 11);
 }
 
-// The modal run as the applet makes it, ended once the window has had its
-// first show (or after a few seconds, which fails the test's own checks).
-class ModalRun
-{
-public:
-    ModalRun(Ckorva2checkDlg& dialog, const VisibilityWatch& watch)
-        : m_dialog(dialog), m_watch(watch)
-    {
-        s_current = this;
-        m_timer = SetTimer(nullptr, 0, 50, &Tick);
-        dialog.DoModal();
-        KillTimer(nullptr, m_timer);
-        s_current = nullptr;
-    }
-    ModalRun(const ModalRun&) = delete;
-    ModalRun& operator=(const ModalRun&) = delete;
-
-    bool SawFirstShow() const { return m_sawFirstShow; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        ModalRun& run = *s_current;
-        run.m_sawFirstShow = run.m_watch.ShowAttempts() > 0;
-        if ((run.m_sawFirstShow || ++run.m_ticks > 100) && run.m_dialog.m_hWnd)
-            SendMessageW(run.m_dialog.m_hWnd, WM_CLOSE, 0, 0);
-    }
-
-    static inline ModalRun* s_current = nullptr;
-    Ckorva2checkDlg& m_dialog;
-    const VisibilityWatch& m_watch;
-    UINT_PTR m_timer = 0;
-    int m_ticks = 0;
-    bool m_sawFirstShow = false;
-};
-
 TEST_F(ShowGate, ModalRunWithoutPopUpNeverShowsTheWindow)
 {
     const VisibilityWatch watch;
     SetUser(L"PopupForCurrentUser", 0);
     SetMachine(L"CheckKorvaStatusTimeout", 3600000);
     Publish(kDisabled);
-    m_dialog = std::make_unique<Ckorva2checkDlg>();
-    const ModalRun run(*m_dialog, watch);
-    EXPECT_TRUE(run.SawFirstShow());
+    EXPECT_TRUE(RunModal(watch));
     EXPECT_FALSE(watch.EverVisible());
     EXPECT_EQ(watch.ShowsSeen(), 0);
     EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
@@ -126,8 +81,7 @@ TEST_F(ShowGate, ModalRunWithPopUpShowsTheWindow)
     SetUser(L"PopupForCurrentUser", 1);
     SetMachine(L"CheckKorvaStatusTimeout", 3600000);
     Publish(kDisabled);
-    m_dialog = std::make_unique<Ckorva2checkDlg>();
-    const ModalRun run(*m_dialog, watch);
+    RunModal(watch);
     EXPECT_TRUE(watch.EverVisible());
     EXPECT_GE(watch.ShowsSeen(), 1);
 }

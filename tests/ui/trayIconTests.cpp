@@ -279,6 +279,22 @@ TEST_F(TrayRecovery, RunOfFailedUpdatesIsTracedOnceAndRetriedUntilTaken)
     EXPECT_EQ(TraceCount("Failed to modify tray icon"), 2u);
 }
 
+TEST_F(TrayRecovery, OwedPopUpLeavesAWindowOnScreenWhereItIs)
+{
+    StartShowingDisabled();
+    ClickTrayIcon();
+    SetWindowPos(Window(), nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // "Enabled" is news, but the shell has lost the icon: the pop-up is owed.
+    m_shell.modifyResult = FALSE;
+    m_shell.addResult = FALSE;
+    Publish(kEnabled);
+    Poll();
+    m_shell.addResult = TRUE;
+    Poll();
+    ASSERT_TRUE(Visible());
+    EXPECT_EQ(WindowRect(Window()).left, 5);
+}
+
 TEST_F(TrayRecovery, PopUpNestingStaysBoundedWhileNothingCanBeStored)
 {
     Publish(kEnabled);

@@ -58,6 +58,18 @@ TEST_F(ShowOnRequest, FirstClickAfterAHiddenPopUpShowsTheWindow)
     EXPECT_TRUE(Visible());
 }
 
+TEST_F(ShowOnRequest, ShownFromTheTrayComesBackCentred)
+{
+    StartHidden();
+    ClickTrayIcon();
+    const RECT centred = WindowRect(Window());
+    SetWindowPos(Window(), nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ClickButton(IDC_HIDE_BUTTON);
+    ClickTrayIcon();
+    const RECT shown = WindowRect(Window());
+    EXPECT_TRUE(EqualRect(&centred, &shown)) << shown.left << "," << shown.top;
+}
+
 TEST_F(ShowOnRequest, OtherTrayMessagesDoNotShowIt)
 {
     StartHidden();
@@ -117,6 +129,13 @@ protected:
         }
     }
 
+    // The user ticks a box on screen: only a shown one counts.
+    void Tick(int id) const
+    {
+        ShowWindow(Control(id), SW_SHOW);
+        SetChecked(id, true);
+    }
+
     void ExpectInTheTray()
     {
         EXPECT_TRUE(IsWindow(Window()));
@@ -136,7 +155,7 @@ TEST_P(HideToTray, NothingCheckedWritesNothing)
 TEST_P(HideToTray, PopUpOffCheckedWritesZeroAndClearsTheChecks)
 {
     StartShown();
-    SetChecked(IDC_POPUP_OFF_CHECK, true);
+    Tick(IDC_POPUP_OFF_CHECK);
     Hide();
     ExpectInTheTray();
     EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 0u);
@@ -152,7 +171,7 @@ TEST_P(HideToTray, PopUpOffCheckedWritesZeroAndClearsTheChecks)
 TEST_P(HideToTray, PopUpOnCheckedWritesOne)
 {
     StartShown();
-    SetChecked(IDC_POPUP_ON_CHECK, true);
+    Tick(IDC_POPUP_ON_CHECK);
     Hide();
     ExpectInTheTray();
     EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 1u);
@@ -162,8 +181,8 @@ TEST_P(HideToTray, PopUpOnCheckedWritesOne)
 TEST_P(HideToTray, BothCheckedTurnsThePopUpOff)
 {
     StartShown();
-    SetChecked(IDC_POPUP_OFF_CHECK, true);
-    SetChecked(IDC_POPUP_ON_CHECK, true);
+    Tick(IDC_POPUP_OFF_CHECK);
+    Tick(IDC_POPUP_ON_CHECK);
     Hide();
     ExpectInTheTray();
     EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 0u);
@@ -261,6 +280,23 @@ TEST_F(ChoiceButtons, ActivationWhileMinimizedChangesNothing)
     Activate(WA_ACTIVE, true);
     EXPECT_TRUE(ControlShown(IDC_POPUP_OFF_CHECK));
     EXPECT_FALSE(ControlShown(IDC_POPUP_ON_CHECK));
+}
+
+TEST_F(ChoiceButtons, BoxHiddenOnOpeningKeepsNeitherTheFocusNorTheChoice)
+{
+    QuietUser();
+    Publish(kEnabled);
+    StartDialog(); // the first tab stop, 1001, has the focus
+    ClickTrayIcon();
+    ASSERT_TRUE(Visible());
+    ASSERT_FALSE(ControlShown(IDC_POPUP_OFF_CHECK));
+    EXPECT_EQ(GetFocus(), Control(IDC_POPUP_ON_CHECK)) << GetDlgCtrlID(GetFocus());
+
+    PressKey(VK_SPACE);
+    EXPECT_TRUE(Checked(IDC_POPUP_ON_CHECK));
+    SetChecked(IDC_POPUP_OFF_CHECK, true); // unseen, it is no choice
+    ClickButton(IDC_HIDE_BUTTON);
+    EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 1u);
 }
 
 TEST_F(ChoiceButtons, MinimizedPrivacyIconOffersNoChoice)

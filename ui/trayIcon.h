@@ -1,0 +1,38 @@
+// The applet's icon in the notification area, the shell's side of it: the
+// record every call sends, whether the shell holds the icon, and the update
+// it is owed after a failure or a restarted task bar. Which icon to show, and
+// when, is the dialog's to decide.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+class CTrayIcon
+{
+public:
+    // Fills the record once the window exists; the icon comes with SetIcon.
+    void Describe(HWND window, UINT id, UINT callbackMessage, const std::wstring& tip);
+    bool Described() const { return m_data.cbSize != 0; }
+    // An add was once taken; the shell may have lost the icon since.
+    bool Added() const { return m_added; }
+    // The shell holds the icon as last sent.
+    bool InShell() const { return m_added && m_owed == Owed::kNothing; }
+
+    // The icon of the next Send.
+    void SetIcon(HICON icon) { m_data.hIcon = icon; }
+    // Adds the icon, or modifies it when it changed; sends again what the
+    // shell is owed. False when the shell took nothing.
+    bool Send(bool iconChanged);
+    // A task bar that (re)starts holds no icon: add it again.
+    bool AddAgain();
+    void Delete();
+
+private:
+    enum class Owed { kNothing, kModify, kAdd };
+
+    NOTIFYICONDATAW m_data{};
+    bool m_added = false;
+    Owed m_owed = Owed::kNothing;
+};
