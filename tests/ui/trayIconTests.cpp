@@ -3,6 +3,7 @@
 #include "dialogFixture.h"
 
 #include "res/resource.h"
+#include "ui/trayIcon.h"
 
 #include <cstddef>
 
@@ -107,6 +108,55 @@ TEST_F(TrayIcon, TimerTickOfTheRightIdPolls)
 }
 
 // ---------------------------------------------------------------------------
+// The shell's side on its own: what is sent when the shell fails, and what
+// it is owed until it takes it.
+
+using TrayProtocol = DialogTest;
+
+TEST_F(TrayProtocol, FailuresAreTracedOncePerRunAndMendedByTheNextSend)
+{
+    enum Action { kSame, kChanged, kTaskbarCreated };
+    struct Step
+    {
+        const char* what;
+        BOOL add, modify;
+        Action action;
+        std::vector<DWORD> calls;
+        bool taken;
+        std::size_t addTraces, modifyTraces; // so far
+    };
+    const Step steps[] = {
+        {"tray not ready at logon", FALSE, TRUE, kSame, {NIM_ADD}, false, 1, 0},
+        {"still not ready", FALSE, TRUE, kSame, {NIM_ADD}, false, 2, 0},
+        {"ready", TRUE, TRUE, kSame, {NIM_ADD}, true, 2, 0},
+        {"nothing new", TRUE, TRUE, kSame, {}, true, 2, 0},
+        {"shell takes nothing", FALSE, FALSE, kChanged, {NIM_MODIFY, NIM_ADD}, false, 2, 1},
+        {"the run goes on", FALSE, FALSE, kSame, {NIM_MODIFY, NIM_ADD}, false, 2, 1},
+        {"owed icon taken", TRUE, TRUE, kSame, {NIM_MODIFY}, true, 2, 1},
+        {"icon lost unannounced", TRUE, FALSE, kChanged, {NIM_MODIFY, NIM_ADD}, true, 2, 2},
+        {"restarted task bar not ready", FALSE, FALSE, kTaskbarCreated, {NIM_ADD, NIM_MODIFY},
+         false, 3, 2},
+        {"owed add taken", TRUE, TRUE, kSame, {NIM_ADD}, true, 3, 2},
+        {"restarted task bar ready", TRUE, TRUE, kTaskbarCreated, {NIM_ADD}, true, 3, 2},
+    };
+    CTrayIcon icon;
+    icon.Describe(nullptr, 1, WM_USER + 1, L"tip");
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        m_shell.addResult = step.add;
+        m_shell.modifyResult = step.modify;
+        const bool taken = step.action == kTaskbarCreated ? icon.AddAgain()
+                                                          : icon.Send(step.action == kChanged);
+        EXPECT_EQ(taken, step.taken);
+        EXPECT_EQ(icon.InShell(), step.taken);
+        EXPECT_EQ(m_shell.Messages(), step.calls);
+        TakeTrayCalls();
+        EXPECT_EQ(TraceCount("Failed to add tray icon"), step.addTraces);
+        EXPECT_EQ(TraceCount("Failed to modify tray icon"), step.modifyTraces);
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Faults of the tray that later polls or messages mend.
 
 // Points HKEY_CURRENT_USER at a key that no longer exists: every per-user
@@ -185,98 +235,6 @@ TEST_F(TrayRecovery, RestartedTaskbarGetsTheIconOfTheDisplayedState)
 
     Poll();
     EXPECT_TRUE(TakeTrayCalls().empty());
-}
-
-TEST_F(TrayRecovery, FailedAddAfterTaskbarRestartIsRetriedByTheNextPoll)
-{
-    StartShowingDisabled();
-    // The task bar is back but takes nothing yet.
-    m_shell.addResult = FALSE;
-    m_shell.modifyResult = FALSE;
-    TaskbarRestarted();
-    EXPECT_EQ(m_shell.Messages(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
-    TakeTrayCalls();
-
-    m_shell.addResult = TRUE;
-    m_shell.modifyResult = TRUE;
-    EXPECT_TRUE(Poll());
-    const std::vector<TrayCall> calls = TakeTrayCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_DISABLED));
-
-    Poll();
-    EXPECT_TRUE(TakeTrayCalls().empty());
-}
-
-TEST_F(TrayRecovery, FailedFirstAddIsRetriedUntilItSucceeds)
-{
-    QuietUser();
-    Publish(kEnabled);
-    m_shell.addResult = FALSE;
-    StartDialog();
-    EXPECT_EQ(TraceCount("Failed to add tray icon"), 1u);
-    TakeTrayCalls();
-
-    EXPECT_FALSE(Poll());
-    EXPECT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_ADD});
-    TakeTrayCalls();
-
-    m_shell.addResult = TRUE;
-    EXPECT_TRUE(Poll());
-    EXPECT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_ADD});
-    TakeTrayCalls();
-    EXPECT_TRUE(Poll());
-    EXPECT_TRUE(TakeTrayCalls().empty());
-}
-
-TEST_F(TrayRecovery, IconLostUnannouncedIsAddedAgainInTheSamePoll)
-{
-    StartShowingDisabled();
-    m_shell.modifyResult = FALSE;
-    Publish(kEnabled);
-    EXPECT_TRUE(Poll());
-    const std::vector<TrayCall> calls = TakeTrayCalls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(StateIconOf(calls[1].hIcon), static_cast<UINT>(IDI_STATUS_ENABLED));
-    EXPECT_EQ(TraceCount("Failed to modify tray icon"), 1u);
-
-    // The shell took the add: the next change is a plain modify again.
-    m_shell.modifyResult = TRUE;
-    Publish(kDisabled);
-    Poll();
-    EXPECT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_MODIFY});
-}
-
-TEST_F(TrayRecovery, RunOfFailedUpdatesIsTracedOnceAndRetriedUntilTaken)
-{
-    StartShowingDisabled();
-    m_shell.modifyResult = FALSE;
-    m_shell.addResult = FALSE;
-    Publish(kEnabled);
-    for (int poll = 0; poll < 3; ++poll)
-        EXPECT_FALSE(Poll());
-    EXPECT_EQ(TraceCount("Failed to modify tray icon"), 1u);
-    EXPECT_EQ(TraceCount("Failed to add tray icon"), 0u);
-    TakeTrayCalls();
-
-    // The status is unchanged, but the shell still owes the new icon.
-    m_shell.modifyResult = TRUE;
-    EXPECT_TRUE(Poll());
-    std::vector<TrayCall> calls = TakeTrayCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_ENABLED));
-    EXPECT_TRUE(Poll());
-    EXPECT_TRUE(TakeTrayCalls().empty());
-
-    // A new run of failures is traced again.
-    m_shell.modifyResult = FALSE;
-    Publish(kDisabled);
-    Poll();
-    EXPECT_EQ(TraceCount("Failed to modify tray icon"), 2u);
 }
 
 TEST_F(TrayRecovery, OwedPopUpLeavesAWindowOnScreenWhereItIs)
