@@ -81,10 +81,12 @@ private:
     // or wants the window at start.
     enum class OwedPopUp { kNone, kForEnabled, kAtStart };
 
+    // The shell's side of the tray icon; which icon, and when, is ours.
     CTrayIcon m_trayIcon;
     // Control 1004, found once: each poll sets its text.
     HWND m_statusControl = nullptr;
-    // The window's DPI: the icons, the bold font and the logo follow it.
+    // The window's DPI: the caption's icon, the bold font and the logo
+    // follow it.
     UINT m_dpi = 96;
     // The dialog's font at 96 DPI, and in bold at the window's DPI for the
     // status line.
