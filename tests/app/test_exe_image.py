@@ -1,7 +1,7 @@
 """The velmo.exe of a build as the linker made it, read with objdump -p:
-hardened (ASLR, DEP, terminal-server aware, stack canaries), a GUI program,
-importing only system DLLs, and per-monitor aware only where Windows rescales
-the dialog.
+hardened (ASLR, DEP, terminal-server aware, stack canaries seeded without the
+crypto providers), a GUI program within 256 KiB, importing only system DLLs,
+and per-monitor aware only where Windows rescales the dialog.
 
     test_exe_image.py OBJDUMP EXE"""
 import re
@@ -36,11 +36,16 @@ class ExeImage(unittest.TestCase):
         # Without relocations the loader could not move the image anyway.
         relocations = re.search(r"^Entry 5 \S+ (\S+) Base Relocation Directory", self.headers, re.M)
         self.assertTrue(relocations and int(relocations.group(1), 16) > 0, "no relocations")
-        # The canaries' failure path, linked from libssp.
-        self.assertIn(b"stack smashing detected", self.image)
+        # The canaries' guard comes from RtlGenRandom; libssp's seeding would
+        # load the crypto providers at every start.
+        imports = re.findall(r"^\s+[0-9a-f]+\s+\d+\s+(\w+)$", self.headers, re.M)
+        self.assertIn("SystemFunction036", imports)
+        self.assertFalse([name for name in imports if name.startswith("Crypt")])
+        self.assertNotIn(b"stack smashing detected", self.image)
 
     def test_is_a_gui_program_of_system_dlls_only(self):
         self.assertEqual(self.header("Subsystem"), "00000002")
+        self.assertLessEqual(len(self.image), 256 * 1024)
         imports = {name.upper() for name in re.findall(r"DLL Name: (\S+)", self.headers)}
         self.assertTrue(imports)
         self.assertLessEqual(imports, SYSTEM_DLLS)

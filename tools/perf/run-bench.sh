@@ -129,10 +129,9 @@ size_of() { stat -c %s "$1" 2>/dev/null || echo "?"; }
 if [ "$sizes" = 1 ]; then
   trials=build/perf-size
   mkdir -p "$trials"
-  objects() { # arch: the two trial sources, compiled once
+  objects() { # arch: the trial source, compiled once
     local cc=$1-w64-mingw32-g++-posix
     $cc -Os -c tools/perf/sizeTrim/terminateHandler.cpp -o "$trials/terminateHandler-$1.o"
-    $cc -Os -fno-exceptions -c tools/perf/sizeTrim/throwAbort.cpp -o "$trials/throwAbort-$1.o"
   }
   objects i686
   objects x86_64
@@ -166,8 +165,6 @@ if [ "$sizes" = 1 ]; then
     for arch in i686 x86_64; do
       trial $arch base "" ""
       [ -z "$terminate" ] || trial $arch terminate "" "$terminate"
-      trial $arch noexc "-fno-exceptions -fno-rtti" ""
-      trial $arch noexc-abort "-fno-exceptions -fno-rtti" "${terminate:+$terminate }throwAbort"
     done
     echo
     cat "$out/trial-values"
