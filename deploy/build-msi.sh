@@ -2,7 +2,9 @@
 # Builds the x86 and x64 packages of the 32-bit applet from velmo.wxs:
 #   build-msi.sh VELMO_EXE OUTPUT_DIR [VERSION]
 # Name, publisher and version come from res/version.h; VERSION (a.b.c)
-# overrides the version, as the upgrade test does.
+# overrides the version, as the upgrade test does. Every date in them is
+# SOURCE_DATE_EPOCH, by default the commit's time: two builds of one commit
+# give the same bytes.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 [ -f "$1" ] || { echo "build-msi: $1 is missing (build the win32 preset first)" >&2; exit 1; }
@@ -11,6 +13,7 @@ command -v wixl >/dev/null && command -v msibuild >/dev/null ||
 exe=$(realpath "$1")
 out=$(mkdir -p "$2" && cd "$2" && pwd)
 version_header=$here/../res/version.h
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$here" log -1 --format=%ct)}
 
 # The value of one #define in version.h, without quotes.
 define() {
@@ -56,15 +59,23 @@ keep_machine_settings() {
   msibuild "$msi" -q "UPDATE \`Property\` SET \`Value\` = '$secure' WHERE \`Property\` = 'SecureCustomProperties'"
 }
 
+# The payload as the cabinet stores it, its date included. wixl looks for
+# File sources relative to the working directory only.
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+cp "$exe" "$stage/velmo.exe"
+chmod 0644 "$stage"/*
+touch -d "@$epoch" "$stage"/*
+
 for arch in x86 x64; do
   msi=$out/velmo-$version-$arch.msi
   rm -f "$msi"
-  # wixl looks for File sources relative to the working directory only.
-  (cd "$(dirname "$exe")" &&
+  (cd "$stage" &&
    wixl --arch "$arch" --output "$msi" -I "$here" \
         -D Arch="$arch" -D ProductCode="$(product_code "$arch")" -D Version="$version" \
         -D ProductName="$product_name" -D Publisher="$publisher" \
-        -D Exe="$(basename "$exe")" "$here/velmo.wxs")
+        -D Exe=velmo.exe "$here/velmo.wxs")
   keep_machine_settings "$msi"
+  python3 "$here/settle-msi.py" "$msi" "$epoch" "$version"
   echo "$msi"
 done
