@@ -4,7 +4,8 @@
 # Name, publisher and version come from res/version.h; VERSION (a.b.c)
 # overrides the version, as the upgrade test does. Every date in them is
 # SOURCE_DATE_EPOCH, by default the commit's time: two builds of one commit
-# give the same bytes.
+# give the same bytes. With a certificate named as sign.sh says, the exe is
+# signed before it is packaged, and then both packages.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 [ -f "$1" ] || { echo "build-msi: $1 is missing (build the win32 preset first)" >&2; exit 1; }
@@ -64,6 +65,9 @@ keep_machine_settings() {
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$exe" "$stage/velmo.exe"
+# The notices of what the link took from the toolchain, made beside the exe.
+cp "$(dirname "$exe")/THIRD-PARTY-NOTICES.txt" "$stage/"
+"$here/sign.sh" "$stage/velmo.exe"
 chmod 0644 "$stage"/*
 touch -d "@$epoch" "$stage"/*
 
@@ -77,5 +81,6 @@ for arch in x86 x64; do
         -D Exe=velmo.exe "$here/velmo.wxs")
   keep_machine_settings "$msi"
   python3 "$here/settle-msi.py" "$msi" "$epoch" "$version"
+  "$here/sign.sh" "$msi"
   echo "$msi"
 done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the checked-out commit twice, in two temporary folders, a while apart,
 # under another umask and locale, and compares every artefact byte for byte:
-# velmo.exe, korvapub.exe and, for the shipped 32-bit build, both MSIs.
+# velmo.exe, korvapub.exe, the notices and the bill of materials and, for the
+# shipped 32-bit build, both MSIs.
 #   check-reproducible.sh [PRESET ...]    (default: win32)
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -35,6 +36,6 @@ while IFS= read -r artefact; do
     status=1
   fi
 done < <(find "$work/first/build" -maxdepth 2 \( -name velmo.exe -o -name korvapub.exe \
-           -o -name '*.msi' \) | sort)
+           -o -name '*.msi' -o -name THIRD-PARTY-NOTICES.txt -o -name velmo.cdx.json \) | sort)
 [ "$status" = 0 ] && echo "reproducible: ${presets[*]}" || echo "NOT REPRODUCIBLE: ${presets[*]}"
 exit "$status"

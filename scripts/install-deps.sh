@@ -18,7 +18,7 @@ export DEBIAN_FRONTEND=noninteractive
 # Arabic and Hebrew texts.
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64 binutils googletest wine wine64 xvfb xauth x11-utils imagemagick
-          wixl msitools fonts-dejavu-core fonts-wqy-microhei "$@")
+          wixl msitools osslsigncode openssl fonts-dejavu-core fonts-wqy-microhei "$@")
 binfmt=/proc/sys/fs/binfmt_misc
 qemu_entry=$binfmt/qemu-i386
 

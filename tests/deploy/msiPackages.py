@@ -17,10 +17,12 @@ def shipped_exe():
     return pathlib.Path(os.environ.get("VELMO_WIN32_EXE", SOURCE_DIR / "build/win32/velmo.exe"))
 
 
-def build(exe, out_dir, version=None):
-    """Runs build-msi.sh; gives the package paths by architecture."""
+def build(exe, out_dir, version=None, signing=None):
+    """Runs build-msi.sh, signing with the certificate the `signing`
+    variables name; gives the package paths by architecture."""
     command = [str(BUILD_SCRIPT), str(exe), str(out_dir)] + ([version] if version else [])
-    printed = subprocess.run(command, check=True, capture_output=True, text=True).stdout
+    printed = subprocess.run(command, check=True, capture_output=True, text=True,
+                             env=dict(os.environ, **(signing or {}))).stdout
     packages = {}
     for line in printed.split():
         arch = re.search(r"-(x86|x64)\.msi$", line).group(1)
@@ -29,12 +31,53 @@ def build(exe, out_dir, version=None):
 
 
 def marked_copy(exe, directory, mark):
-    """A copy of the exe with bytes appended, to tell one build from another."""
+    """A copy of the exe with bytes appended, to tell one build from another,
+    with the notices made beside it."""
     copy = pathlib.Path(directory) / "velmo.exe"
     shutil.copyfile(exe, copy)
+    shutil.copy(pathlib.Path(exe).parent / "THIRD-PARTY-NOTICES.txt", directory)
     with open(copy, "ab") as stream:
         stream.write(mark)
     return copy
+
+
+def throwaway_signer(directory):
+    """A CA made for the test and a code-signing certificate it issued, as a
+    PKCS#12 file: the signing variables, and the CA's certificate."""
+    def openssl(*args):
+        subprocess.run(["openssl"] + list(args), check=True, cwd=directory,
+                       capture_output=True)
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+            "-subj", "/CN=Throwaway Test CA", "-keyout", "ca.key", "-out", "ca.pem",
+            "-addext", "basicConstraints=critical,CA:TRUE",
+            "-addext", "keyUsage=critical,keyCertSign")
+    openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Throwaway OEM",
+            "-keyout", "oem.key", "-out", "oem.csr")
+    pathlib.Path(directory, "oem.ext").write_text(
+        "basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n"
+        "extendedKeyUsage=codeSigning\n")
+    openssl("x509", "-req", "-in", "oem.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+            "-CAcreateserial", "-days", "1", "-extfile", "oem.ext", "-out", "oem.pem")
+    openssl("pkcs12", "-export", "-inkey", "oem.key", "-in", "oem.pem", "-certfile", "ca.pem",
+            "-passout", "pass:throwaway", "-out", "oem.p12")
+    password = pathlib.Path(directory, "password")
+    password.write_text("throwaway")
+    signing = {"VELMO_SIGN_PKCS12": str(pathlib.Path(directory, "oem.p12")),
+               "VELMO_SIGN_PASSWORD_FILE": str(password)}
+    return signing, pathlib.Path(directory, "ca.pem")
+
+
+def verifies(signed, ca):
+    """Whether osslsigncode finds a valid signature by the given CA."""
+    return subprocess.run(["osslsigncode", "verify", "-CAfile", str(ca), "-in", str(signed)],
+                          capture_output=True).returncode == 0
+
+
+def extracted_exe(msi, directory):
+    """The velmo.exe a package carries, taken out of it."""
+    subprocess.run(["msiextract", "-C", str(directory), str(msi)], check=True,
+                   capture_output=True)
+    return next(pathlib.Path(directory).rglob("velmo.exe"))
 
 
 def table(msi, name):

@@ -1,4 +1,6 @@
-"""The tables of both packages, read back with msitools."""
+"""The tables of both packages, read back with msitools, and the notices and
+bill of materials of what they carry."""
+import json
 import re
 import tempfile
 import unittest
@@ -51,14 +53,19 @@ class PackageTables(unittest.TestCase):
                 self.assertEqual(props["ALLUSERS"], "1")
                 self.assertEqual(msiPackages.summary(msi)["Template"], platforms[arch] + ";1033")
 
-    def test_exe_goes_to_the_publisher_folder_under_program_files(self):
+    def test_exe_and_its_notices_go_to_the_publisher_folder_under_program_files(self):
+        notices = self.exe.parent / "THIRD-PARTY-NOTICES.txt"
         for arch, msi in self.packages.items():
             with self.subTest(arch=arch):
-                files = msiPackages.table(msi, "File")
-                self.assertEqual([row["FileName"] for row in files], ["velmo.exe"])
-                self.assertEqual(int(files[0]["FileSize"]), self.exe.stat().st_size)
+                files = {row["FileName"]: row for row in msiPackages.table(msi, "File")}
+                self.assertEqual(set(files), {"velmo.exe", "THIRD-PARTY-NOTICES.txt"})
+                self.assertEqual(int(files["velmo.exe"]["FileSize"]), self.exe.stat().st_size)
+                self.assertEqual(int(files["THIRD-PARTY-NOTICES.txt"]["FileSize"]),
+                                 notices.stat().st_size)
+                self.assertEqual(files["velmo.exe"]["Component_"],
+                                 files["THIRD-PARTY-NOTICES.txt"]["Component_"])
                 directories = {row["Directory"]: row for row in msiPackages.table(msi, "Directory")}
-                folder = self.component_of(msi, files[0])["Directory_"]
+                folder = self.component_of(msi, files["velmo.exe"])["Directory_"]
                 path = []
                 while directories[folder]["Directory_Parent"] != "TARGETDIR":
                     path.insert(0, directories[folder]["DefaultDir"])
@@ -66,6 +73,22 @@ class PackageTables(unittest.TestCase):
                 # A 32-bit exe: ProgramFilesFolder is "Program Files (x86)" on 64-bit Windows.
                 self.assertEqual(folder, "ProgramFilesFolder")
                 self.assertEqual(path, [appletFacts.publisher(), appletFacts.product_name()])
+
+    def test_every_part_of_the_toolchain_linked_in_has_notices_and_a_bom_entry(self):
+        build = self.exe.parent
+        linker_map = (build / "velmo.map").read_text()
+        included = linker_map.split("\nDiscarded input sections", 1)[0]
+        archives = set(re.findall(r"^/\S+/(lib[^/(]+\.a)\(", included, re.M))
+        self.assertIn("libstdc++.a", archives)
+        notices = (build / "THIRD-PARTY-NOTICES.txt").read_text()
+        components = json.loads((build / "velmo.cdx.json").read_text())["components"]
+        in_bom = {entry["value"]: component for component in components
+                  for entry in component["properties"] if entry["name"] == "velmo:linked"}
+        for archive in sorted(archives):
+            with self.subTest(archive=archive):
+                self.assertRegex(notices, r"\n  \S+ \S+: .*\b%s\b" % re.escape(archive))
+                self.assertTrue(in_bom[archive]["version"])
+                self.assertTrue(in_bom[archive]["purl"].startswith("pkg:deb/debian/"))
 
     def test_machine_wide_run_value_starts_the_exe(self):
         for arch, msi in self.packages.items():

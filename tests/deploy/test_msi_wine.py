@@ -74,6 +74,41 @@ class PackageLifecycle(unittest.TestCase):
         self.assertNotIn("Velmo", self.wine.values(RUN_KEY) or {})
         self.assertEqual(self.products(), [])
 
+    def run_until_polled(self, program):
+        """Starts the exe as a logon would, lets it poll once and ends it: its
+        trace entries of that run."""
+        log = self.wine.host_path(r"C:\windows\temp\velmo.log")
+        start = log.stat().st_size if log.exists() else 0
+        applet = subprocess.Popen([str(self.wine.loader), str(program)], env=self.wine.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        try:
+            entries = []
+            deadline = time.monotonic() + START_DEADLINE_S
+            while "Retrieved KorvaStatus: unknown" not in entries and time.monotonic() < deadline:
+                time.sleep(0.2)
+                text = log.read_bytes()[start:].decode("latin-1") if log.exists() else ""
+                entries = re.findall(r"\tENTRY: (.*?)\tLINE: ", text)
+        finally:
+            self.wine.wine("taskkill", "/im", "velmo.exe")
+            try:
+                applet.wait(15)
+            except subprocess.TimeoutExpired:
+                applet.kill()
+        return entries
+
+    @classmethod
+    def signed(cls):
+        """Packages signed with a throwaway certificate, made once."""
+        if not hasattr(cls, "signed_packages"):
+            directory = os.path.join(cls.work.name, "signed")
+            os.makedirs(directory)
+            signing, cls.ca = msiPackages.throwaway_signer(directory)
+            cls.signed_packages = msiPackages.build(cls.exe, directory, signing=signing)
+            cls.signed_exe = msiPackages.extracted_exe(cls.signed_packages["x64"],
+                                                       os.path.join(directory, "x64"))
+        return cls.signed_packages
+
     def test_1_x86_package_is_refused_on_64_bit_windows(self):
         self.assertNotEqual(self.wine.msiexec("/i", self.current["x86"]), 0)
         self.assertFalse(self.publisher_folder.exists())
@@ -117,25 +152,7 @@ class PackageLifecycle(unittest.TestCase):
         """The installed i686 exe, started as a logon would start it, in this
         WoW64 prefix: the values in the native view are the ones it finds."""
         command = self.wine.values(RUN_KEY)["Velmo"][1]
-        program = re.fullmatch(r'"([^"]+)"', command).group(1)
-        log = self.wine.host_path(r"C:\windows\temp\velmo.log")
-        start = log.stat().st_size if log.exists() else 0
-        applet = subprocess.Popen([str(self.wine.loader), program], env=self.wine.env,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
-        try:
-            entries = []
-            deadline = time.monotonic() + START_DEADLINE_S
-            while "Retrieved KorvaStatus: unknown" not in entries and time.monotonic() < deadline:
-                time.sleep(0.2)
-                text = log.read_bytes()[start:].decode("latin-1") if log.exists() else ""
-                entries = re.findall(r"\tENTRY: (.*?)\tLINE: ", text)
-        finally:
-            self.wine.wine("taskkill", "/im", "velmo.exe")
-            try:
-                applet.wait(15)
-            except subprocess.TimeoutExpired:
-                applet.kill()
+        entries = self.run_until_polled(re.fullmatch(r'"([^"]+)"', command).group(1))
         self.assertIn("START VELMO", entries)
         self.assertIn("Retrieved KorvaStatus: unknown", entries)
         # Given at install (OemUrl, the poll period, the start option) or set
@@ -161,6 +178,27 @@ class PackageLifecycle(unittest.TestCase):
         self.assertEqual(self.wine.values(self.user_key),
                          {"PopupForCurrentUser": ("REG_DWORD", "0x0")})
         self.assertEqual(self.machine_values(), machine)
+
+    def test_7_signed_packages_and_exe_verify_and_unsign_to_the_build(self):
+        """No time-stamp server is reachable here: signed without one."""
+        packages = self.signed()
+        for signed in (packages["x86"], packages["x64"], self.signed_exe):
+            with self.subTest(signed=signed.name):
+                self.assertTrue(msiPackages.verifies(signed, self.ca))
+        tampered = self.signed_exe.with_name("tampered.exe")
+        image = bytearray(self.signed_exe.read_bytes())
+        image[len(image) // 3] ^= 0xFF
+        tampered.write_bytes(image)
+        self.assertFalse(msiPackages.verifies(tampered, self.ca))
+        unsigned = self.signed_exe.with_name("unsigned.exe")
+        subprocess.run(["osslsigncode", "remove-signature", "-in", str(self.signed_exe),
+                        "-out", str(unsigned)], check=True, capture_output=True)
+        self.assertEqual(unsigned.read_bytes(), self.exe.read_bytes())
+
+    @unittest.skipIf(i686_mode() == "none", "the i686 exe cannot run on this machine")
+    def test_7_signed_exe_runs(self):
+        self.signed()
+        self.assertIn("Retrieved KorvaStatus: unknown", self.run_until_polled(self.signed_exe))
 
 
 if __name__ == "__main__":
