@@ -8,6 +8,7 @@
 #             labelled "emulated" (in-process, no hardware exception), a smoke
 #             of the exe driven by an x86_64 process test; those labelled "host"
 #   none      those labelled "host": they start no 32-bit code
+# Last, two more builds of the commit must come out byte for byte alike.
 # The run is judged on what ran; what did not is boxed at the end, with why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -102,8 +103,12 @@ suites and those that start many processes or run long: $(left_out 'emulated|hos
 start of the installed exe from its Run value. Why: $(velmo_i686_reason)" ;;
 esac
 
+reproducible=passed
+timed "reproducibility check" scripts/check-reproducible.sh win32 win64 || reproducible=FAILED
+
 echo
 [ -z "${box:-}" ] || say_box "$box"
 echo "x86_64 build: full suites: ${verdict[x86_64]}"
 echo "i686 build (shipped): $i686_line"
-[ "${verdict[x86_64]}" = passed ] && [ "${verdict[i686]}" = passed ]
+echo "two builds of this commit byte for byte alike: $reproducible"
+[ "${verdict[x86_64]}" = passed ] && [ "${verdict[i686]}" = passed ] && [ "$reproducible" = passed ]
