@@ -30,17 +30,18 @@ double TimeOneStart(const TrayProgramKind& kind, ChildProcess::Output output, lo
     return elapsed;
 }
 
-// `runs` starts of each kind, taking turns, as a table; the ratios to the
-// toy dialog under `valueName`. False when a start failed.
-bool CompareStarts(const TrayProgramKind (&kinds)[3], ChildProcess::Output output, int runs,
-                   long baseline, const std::string& valueName)
+// `runs` starts of each kind, taking turns, as a table; the ratios of the
+// third, velmo, to the toy dialog under `valueName`, and of a fourth, another
+// velmo build, under `valueName`-before. False when a start failed.
+bool CompareStarts(const std::vector<TrayProgramKind>& kinds, ChildProcess::Output output,
+                   int runs, long baseline, const std::string& valueName)
 {
-    constexpr int kKinds = 3;
+    const int kKinds = static_cast<int>(kinds.size());
     // One untimed start of each: the first start of an exe reads it from disk.
     for (const TrayProgramKind& kind : kinds)
         TimeOneStart(kind, output, baseline);
 
-    std::vector<double> times[kKinds];
+    std::vector<std::vector<double>> times(kinds.size());
     for (int run = 0; run < runs; ++run) {
         // Rotating order, so that none always follows the same one.
         for (int turn = 0; turn < kKinds; ++turn) {
@@ -69,6 +70,8 @@ bool CompareStarts(const TrayProgramKind (&kinds)[3], ChildProcess::Output outpu
     Value(valueName + "-minimal", Fixed(velmo.median / Summarize(times[0]).median, 2));
     Value(valueName + "-velmo", Fixed(velmo.median, 0));
     Value(valueName + "-toy", Fixed(toy.median, 0));
+    if (kKinds > 3)
+        Value(valueName + "-before", Fixed(Summarize(times[3]).median / toy.median, 2));
     return true;
 }
 
@@ -85,7 +88,10 @@ bool RunStartupBench(int runs)
         return false;
     }
     const long baseline = velmo_app_test::TrayIcons();
-    const TrayProgramKind kinds[3] = {MinimalTrayKind(), ToyDialogKind(), VelmoKind()};
+    std::vector<TrayProgramKind> kinds = {MinimalTrayKind(), ToyDialogKind(), VelmoKind()};
+    TrayProgramKind before;
+    if (VelmoBeforeKind(before))
+        kinds.push_back(before);
 
     Paragraph("From just before `CreateProcessW` in the bench to the moment Wine's tray shows "
               "one icon more than before: explorer makes a child window of class "

@@ -19,6 +19,17 @@ TrayProgramKind VelmoKind()
             velmo_app_test::VelmoString(kWindowCaptionId)};
 }
 
+bool VelmoBeforeKind(TrayProgramKind& kind)
+{
+    const char* before = std::getenv("VELMO_EXE_BEFORE");
+    if (!before || !*before)
+        return false;
+    kind = VelmoKind();
+    kind.name = "velmo.exe before";
+    kind.path = velmo_app_test::WindowsPath(before);
+    return true;
+}
+
 TrayProgramKind MinimalTrayKind()
 {
     return {"minimalTray.exe", velmo_test::BesideTestExe(L"minimalTray.exe"), L"VelmoMinimalTray",

@@ -18,6 +18,9 @@ struct TrayProgramKind
 };
 
 TrayProgramKind VelmoKind();
+// Another build of velmo.exe, to compare a change side by side: the one
+// VELMO_EXE_BEFORE names, or none.
+bool VelmoBeforeKind(TrayProgramKind& kind);
 TrayProgramKind MinimalTrayKind();
 TrayProgramKind ToyDialogKind();
 

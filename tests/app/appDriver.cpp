@@ -19,15 +19,6 @@ constexpr UINT kWindowCaptionId = 143;
 
 using UniqueModule = UniqueHandle<HMODULE, &FreeLibrary>;
 
-// The build hands over Unix paths; Wine maps / to drive Z:.
-std::wstring WindowsPath(const char* unixPath)
-{
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
-    return path;
-}
-
 std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};
@@ -89,6 +80,14 @@ void Observe(DWORD durationMs, const std::function<void()>& sample)
         sample();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollStepMs, QS_ALLINPUT);
     }
+}
+
+std::wstring WindowsPath(const char* unixPath)
+{
+    std::wstring path = L"Z:";
+    for (const char* c = unixPath; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return path;
 }
 
 std::wstring VelmoExePath()

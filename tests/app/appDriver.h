@@ -30,6 +30,8 @@ void Observe(DWORD durationMs, const std::function<void()>& sample);
 
 // The exe of this build, or the one VELMO_EXE names (a Unix path): the
 // 64-bit driver can start the shipped 32-bit exe.
+// The build hands over Unix paths; Wine maps / to drive Z:.
+std::wstring WindowsPath(const char* unixPath);
 std::wstring VelmoExePath();
 std::wstring KorvapubExePath();
 std::wstring ShowWatchDllPath();
