@@ -384,9 +384,11 @@ bool Ckorva2checkDlg::RefreshWindowContent()
 
 void Ckorva2checkDlg::OnWindowPosChanging(WINDOWPOS* position)
 {
-    // While a pop-up waits for the tray icon, nothing shows the window: with
-    // no icon to bring it back, it could not be hidden.
-    if (!m_mayShow || (m_popUpOwed != OwedPopUp::kNone && !m_trayIcon.InShell()))
+    // Without an icon to bring it back, a window shown could not be hidden:
+    // nothing shows it before the shell took the icon, nor while a pop-up
+    // waits for an icon the shell has lost.
+    if (!m_mayShow || !m_trayIcon.Added() ||
+        (m_popUpOwed != OwedPopUp::kNone && !m_trayIcon.InShell()))
         position->flags &= ~SWP_SHOWWINDOW;
     Default();
 }

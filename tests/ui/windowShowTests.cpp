@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Triggers, HideToTray,
 
 using HideWithoutTray = DialogTest;
 
-TEST_F(HideWithoutTray, WindowStaysWhileNoTrayIconCouldBringItBack)
+TEST_F(HideWithoutTray, NothingShowsOrHidesTheWindowWhileNoTrayIconCouldBringItBack)
 {
     QuietUser();
     Publish(kEnabled);
@@ -216,11 +216,10 @@ TEST_F(HideWithoutTray, WindowStaysWhileNoTrayIconCouldBringItBack)
     StartDialog();
     ClickTrayIcon(); // opens the gate, but cannot show without an icon
     EXPECT_FALSE(Visible());
-    ShowWindow(Window(), SW_SHOW);
-    ASSERT_TRUE(Visible());
+    ShowWindow(Window(), SW_SHOWNORMAL); // a second instance, or the modal run's first show
+    EXPECT_FALSE(Visible());
 
     ClickButton(IDC_HIDE_BUTTON);
-    EXPECT_TRUE(Visible());
     EXPECT_FALSE(Minimized());
 }
 
