@@ -23,7 +23,6 @@ inline HMODULE LoadSystemLibrary(const wchar_t* name)
 }
 
 // A function of an already loaded system DLL; null when absent.
-
 template <typename Function>
 Function SystemFunction(const wchar_t* module, const char* name)
 {

@@ -2,6 +2,7 @@
 // of ending the applet.
 #include "dialogFixture.h"
 
+#include "common/uniqueHandle.h"
 #include "res/resource.h"
 #include "ui/dpi.h"
 
@@ -200,15 +201,21 @@ TEST_F(DialogContent, KeyboardReachesAndOpensTheLink)
 }
 
 // The shell runs sent messages while it looks for a browser: the applet can
-// end in there.
+// end in there. Then nothing more is traced, and no other window, here a
+// bystander on screen, is repainted for the link that is gone.
 TEST_F(DialogContent, ExitDuringTheBrowserLaunchIsTheLastTrace)
 {
+    const UniqueHandle<HWND, &DestroyWindow> bystander(
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                        nullptr, nullptr, nullptr));
     StartDialog();
+    UpdateWindow(bystander.Get());
     m_shell.whileShellOpens = [this] { Send(WM_CLOSE); };
     ClickButton(IDC_OEM_LINK);
     ASSERT_FALSE(IsWindow(Window()));
     ASSERT_FALSE(Traces().empty());
     EXPECT_EQ(Traces().back(), "EXIT VELMO");
+    EXPECT_FALSE(GetUpdateRect(bystander.Get(), nullptr, FALSE)) << "the desktop was repainted";
 }
 
 // ---------------------------------------------------------------------------

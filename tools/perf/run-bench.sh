@@ -2,15 +2,14 @@
 # Builds velmo, runs the bench (and, with --soak, the ten-minute soak) under
 # Wine and writes docs/PERFORMANCE.md from what they measured.
 #
-#   tools/perf/run-bench.sh [--soak] [--sizes] [--quick] [--no-build] [--no-bench]
+#   tools/perf/run-bench.sh [--soak] [--quick] [--no-build] [--no-bench]
 #   tools/perf/run-bench.sh --render     (the template again, with the last figures)
 #
 #   --soak      the soak at full length (VELMO_SOAK_SECONDS, 600 by default);
 #               without it the soak figures already in PERFORMANCE.md are kept
-#   --sizes     also builds the size trials of the i686 exe (a few minutes)
 #   --quick     small counts, to try the script out; not for the record
 #   --no-build  use the builds as they are
-#   --no-bench  keep the bench's figures of the last run (with --soak or --sizes)
+#   --no-bench  keep the bench's figures of the last run (with --soak)
 #
 # The figures of the last run stay in build/perf-results.
 #
@@ -36,7 +35,7 @@ import pathlib, re, sys
 out, template, target = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3]
 text = pathlib.Path(template).read_text()
 parts = {name: (out / (name + ".md")).read_text().strip()
-         for name in ("machine", "bench", "sizes", "size-trials", "soak-section")}
+         for name in ("machine", "bench", "sizes", "size-map", "soak-section")}
 for name, part in parts.items():
     text = text.replace("{{" + name + "}}", part)
 # Figures the summary quotes: hidden lines "<!-- value name=text -->" in the parts.
@@ -48,13 +47,12 @@ PY
   echo "wrote docs/PERFORMANCE.md" >&2
 }
 
-soak=0 sizes=0 quick=0 build=1 bench=1
+soak=0 quick=0 build=1 bench=1
 for argument in "$@"; do
   case $argument in
     --render) render; exit 0 ;;
     --soak) soak=1 ;;
     --no-bench) bench=0 ;;
-    --sizes) sizes=1 ;;
     --quick) quick=1 ;;
     --no-build) build=0 ;;
     *) usage; exit 2 ;;
@@ -115,7 +113,8 @@ else
 fi
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
-# Sizes of the shipped exes and what fills the 32-bit one.
+# Sizes of the shipped exes, and what fills the 32-bit one: its link writes
+# a map beside it.
 size_of() { stat -c %s "$1" 2>/dev/null || echo "?"; }
 {
   echo "| exe | bytes |"
@@ -125,60 +124,7 @@ size_of() { stat -c %s "$1" 2>/dev/null || echo "?"; }
   echo "<!-- value size-i686=$(size_of "$b32/velmo.exe") -->"
   echo "<!-- value size-x64=$(size_of "$b64/velmo.exe") -->"
 } >"$out/sizes.md"
-
-if [ "$sizes" = 1 ]; then
-  trials=build/perf-size
-  mkdir -p "$trials"
-  objects() { # arch: the trial source, compiled once
-    local cc=$1-w64-mingw32-g++-posix
-    $cc -Os -c tools/perf/sizeTrim/terminateHandler.cpp -o "$trials/terminateHandler-$1.o"
-  }
-  objects i686
-  objects x86_64
-  trial() { # arch, name, C++ flags, trial sources linked in
-    local dir=$trials/$2-$1 linked="" source size
-    for source in $4; do linked="$linked $repo/$trials/$source-$1.o"; done
-    # A trial that does not build is reported, not fatal.
-    if cmake -S . -B "$dir" -G Ninja --no-warn-unused-cli \
-         -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$1.cmake" \
-         -DCMAKE_BUILD_TYPE=MinSizeRel -DVELMO_TESTS=OFF "-DCMAKE_CXX_FLAGS=$3" \
-         "-DCMAKE_EXE_LINKER_FLAGS=-Wl,-Map=velmo.map$linked" >"$dir.log" 2>&1 &&
-       cmake --build "$dir" --target velmo >>"$dir.log" 2>&1; then
-      size=$(size_of "$dir/velmo.exe")
-      echo "<!-- value trial-$1-$2=$size -->" >>"$out/trial-values"
-    else
-      size="did not build ($dir.log)"
-      echo "size trial $2-$1 did not build: $dir.log" >&2
-    fi
-    echo "| $1 | $2 | \`${3:-(none)}\` | ${4:-nothing} | $size |"
-  }
-  # Once the applet has its own terminate handler, linking the trial's too
-  # would define it twice.
-  terminate=terminateHandler
-  if git grep -q __verbose_terminate_handler -- app common framework status ui; then
-    terminate=""
-  fi
-  : >"$out/trial-values"
-  {
-    echo "| arch | trial | C++ flags | sizeTrim sources linked in | bytes |"
-    echo "|---|---|---|---|---:|"
-    for arch in i686 x86_64; do
-      trial $arch base "" ""
-      [ -z "$terminate" ] || trial $arch terminate "" "$terminate"
-    done
-    echo
-    cat "$out/trial-values"
-    echo
-    echo "What fills the i686 base trial (bytes of input sections, from its linker map):"
-    echo
-    python3 tools/perf/map-summary.py "$trials/base-i686/velmo.map" 15
-  } >"$out/size-trials.md"
-else
-  sed -n '/<!-- sizes:begin -->/,/<!-- sizes:end -->/{//!p}' docs/PERFORMANCE.md \
-    >"$out/size-trials.md" 2>/dev/null || true
-  [ -s "$out/size-trials.md" ] || echo "(not run yet: tools/perf/run-bench.sh --sizes)" \
-    >"$out/size-trials.md"
-fi
+python3 tools/perf/map-summary.py "$b32/velmo.map" 15 >"$out/size-map.md"
 
 # The machine, when the bench ran now.
 [ "$bench" = 0 ] || {
@@ -196,6 +142,6 @@ fi
 } >"$out/machine.md"
 
 mkdir -p "$results"
-cp "$out"/machine.md "$out"/bench.md "$out"/sizes.md "$out"/size-trials.md \
+cp "$out"/machine.md "$out"/bench.md "$out"/sizes.md "$out"/size-map.md \
   "$out"/soak-section.md "$results"/
 render
