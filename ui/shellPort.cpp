@@ -39,6 +39,11 @@ bool ShellPort::HighContrastOn()
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
+HRESULT ShellPort::QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state)
+{
+    return SHQueryUserNotificationState(state);
+}
+
 ShellPort& Shell()
 {
     return *g_shell;
@@ -47,4 +52,25 @@ ShellPort& Shell()
 void SetShell(ShellPort* port)
 {
     g_shell = port ? port : &g_realShell;
+}
+
+bool UserIsBusy()
+{
+    // Windows 8's full-screen app, beyond the headers of Windows 7.
+    constexpr int kRunningFullScreenApp = 7;
+    QUERY_USER_NOTIFICATION_STATE state{};
+    // A shell that cannot tell is taken to accept notifications. Quiet time
+    // (a new user's first hour) and a locked session do not delay: the new
+    // user most needs the notice, and the window waits for the one away.
+    if (FAILED(Shell().QueryNotificationState(&state)))
+        return false;
+    switch (static_cast<int>(state)) {
+    case QUNS_BUSY:
+    case QUNS_RUNNING_D3D_FULL_SCREEN:
+    case QUNS_PRESENTATION_MODE:
+    case kRunningFullScreenApp:
+        return true;
+    default:
+        return false;
+    }
 }

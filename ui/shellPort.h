@@ -1,7 +1,7 @@
 // The shell and system calls that block or that only the shell can see: the
-// tray icon, the modal message box and starting a browser; and the system's
-// high-contrast switch, which Wine cannot turn on. Tests put a recording
-// stand-in in their place.
+// tray icon, the modal message box and starting a browser; and what Wine
+// cannot turn on: the system's high-contrast switch, and a user who is
+// presenting. Tests put a recording stand-in in their place.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +20,13 @@ public:
     virtual BOOL StartProcess(const wchar_t* applicationName, wchar_t* commandLine,
                              STARTUPINFOW* startup, PROCESS_INFORMATION* process);
     virtual bool HighContrastOn();
+    virtual HRESULT QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state);
 };
 
 // The port in use: the real one unless a test set its own.
 ShellPort& Shell();
 void SetShell(ShellPort* port);
+
+// The user is presenting, in a full-screen game or app, or otherwise busy:
+// a pop-up the user did not ask for waits. Asked only when one is due.
+bool UserIsBusy();

@@ -26,24 +26,21 @@ bool CTrayIcon::Send(bool iconChanged)
         return true;
     // Add what the shell may lack (never added, or a restarted task bar),
     // modify what it should hold. When that fails, the shell holds other than
-    // we think: it lost the icon unannounced, or kept it over a restart.
+    // we think: an add that timed out at a busy logon but took effect, an
+    // icon lost unannounced, or one kept over a restart.
     const bool addFirst = !m_added || m_owed == Owed::kAdd;
-    const DWORD first = addFirst ? NIM_ADD : NIM_MODIFY;
-    const DWORD second = addFirst ? NIM_MODIFY : NIM_ADD;
-    bool sent = Shell().NotifyIcon(first, &m_data) != FALSE;
-    if (!sent && !addFirst && m_owed != Owed::kModify)
-        VELMO_TRACE("Failed to modify tray icon"); // once per run of failures
-    if (!sent && m_added)
-        sent = Shell().NotifyIcon(second, &m_data) != FALSE;
-    if (sent) {
+    if (Shell().NotifyIcon(addFirst ? NIM_ADD : NIM_MODIFY, &m_data) ||
+        Shell().NotifyIcon(addFirst ? NIM_MODIFY : NIM_ADD, &m_data)) {
         m_added = true;
         m_owed = Owed::kNothing;
+        m_failing = false;
         return true;
     }
-    if (addFirst)
-        VELMO_TRACE("Failed to add tray icon");
-    if (m_added)
-        m_owed = addFirst ? Owed::kAdd : Owed::kModify;
+    // Once per run of failures: at logon the shell can stay away for long.
+    if (!m_failing)
+        VELMO_TRACE(addFirst ? "Failed to add tray icon" : "Failed to modify tray icon");
+    m_failing = true;
+    m_owed = addFirst ? Owed::kAdd : Owed::kModify;
     return false;
 }
 

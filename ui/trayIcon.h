@@ -15,7 +15,7 @@ public:
     // Fills the record once the window exists; the icon comes with SetIcon.
     void Describe(HWND window, UINT id, UINT callbackMessage, const std::wstring& tip);
     bool Described() const { return m_data.cbSize != 0; }
-    // An add was once taken; the shell may have lost the icon since.
+    // The shell once took the icon; it may have lost it since.
     bool Added() const { return m_added; }
     // The shell holds the icon as last sent.
     bool InShell() const { return m_added && m_owed == Owed::kNothing; }
@@ -23,7 +23,7 @@ public:
     // The icon of the next Send.
     void SetIcon(HICON icon) { m_data.hIcon = icon; }
     // Adds the icon, or modifies it when it changed; sends again what the
-    // shell is owed. False when the shell took nothing.
+    // shell is owed. False when the shell took nothing, traced once per run.
     bool Send(bool iconChanged);
     // A task bar that (re)starts holds no icon: add it again.
     bool AddAgain();
@@ -35,4 +35,6 @@ private:
     NOTIFYICONDATAW m_data{};
     bool m_added = false;
     Owed m_owed = Owed::kNothing;
+    // The last send took nothing: the run of failures is traced.
+    bool m_failing = false;
 };

@@ -162,6 +162,14 @@ HICON Ckorva2checkDlg::IconFor(KorvaStatus status) const
     }
 }
 
+// A definite reading: the next run of unknown ones counts, and warns, anew.
+void Ckorva2checkDlg::EndUnknownRun()
+{
+    m_openAttempts = 0;
+    m_unknownWarned = false;
+    m_warningOwed = false;
+}
+
 void Ckorva2checkDlg::OpenStatusChannel()
 {
     if (!m_statusReader.Initialize(FILE_MAP_READ))
@@ -194,8 +202,7 @@ bool Ckorva2checkDlg::PollStatus()
 
     switch (reading) {
     case kKorvaDisabled:
-        m_openAttempts = 0;
-        m_unknownWarned = false;
+        EndUnknownRun();
         VELMO_TRACE("Retrieved KorvaStatus: disabled");
         if (m_displayedStatus == kKorvaEnabled &&
             ++m_disabledReadings < m_config.NumPollsForDisabled) {
@@ -216,9 +223,8 @@ bool Ckorva2checkDlg::PollStatus()
         VELMO_TRACE("Retrieved KorvaStatus: enabled");
         SetStatusText(IDS_STATUS_ENABLED);
         m_trayIcon.SetIcon(m_iconEnabled.Get());
-        m_openAttempts = 0;
+        EndUnknownRun();
         m_disabledReadings = 0;
-        m_unknownWarned = false;
         break;
     case kKorvaUnknown:
         VELMO_TRACE("Retrieved KorvaStatus: unknown");
@@ -228,6 +234,10 @@ bool Ckorva2checkDlg::PollStatus()
         // the count while the first box is still open.
         if (static_cast<DWORD>(m_openAttempts) == m_config.KorvaStatusInitMaxRetries &&
             !m_unknownWarned && !m_warningOpen)
+            m_warningOwed = true;
+        // It waits for a user who is presenting, for as long as the status
+        // stays unknown.
+        if (m_warningOwed && !UserIsBusy())
             GiveUnknownStatusWarning();
         break;
     default:
@@ -270,14 +280,20 @@ void Ckorva2checkDlg::RecordDefiniteReading(KorvaStatus reading)
     else if (becameEnabled && m_popUpOwed == OwedPopUp::kNone)
         m_popUpOwed = OwedPopUp::kForEnabled;
     // "Enabled" counts as seen only once the window could pop up for it, so
-    // that a notice the tray was not ready for is given at the next start too.
-    if (reading != kKorvaEnabled || m_popUpOwed == OwedPopUp::kNone || m_trayIcon.InShell())
+    // that a notice that had to wait is given at the next start too.
+    if (reading != kKorvaEnabled || m_popUpOwed == OwedPopUp::kNone || PopUpCanShow())
         m_config.WriteUserDword(m_config.KorvaLastEnabledName, reading == kKorvaEnabled ? 1 : 0);
+}
+
+// Not before the icon can bring the window back, nor while the user presents.
+bool Ckorva2checkDlg::PopUpCanShow() const
+{
+    return m_trayIcon.InShell() && !UserIsBusy();
 }
 
 void Ckorva2checkDlg::PopUpIfOwed()
 {
-    if (m_popUpOwed == OwedPopUp::kNone || !m_trayIcon.InShell())
+    if (m_popUpOwed == OwedPopUp::kNone || !PopUpCanShow())
         return;
     m_popUpOwed = OwedPopUp::kNone;
     // Set before the show: nothing nested in it may pop up again.
@@ -321,6 +337,7 @@ void Ckorva2checkDlg::GiveUnknownStatusWarning()
                     .c_str());
     // Set before the box: polls keep running inside its modal loop.
     m_unknownWarned = true;
+    m_warningOwed = false;
     m_warningOpen = true;
     // A mirrored window reads right to left without WS_EX_RTLREADING, which
     // there would mean the opposite; its readers look for the text at the

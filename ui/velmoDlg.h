@@ -64,8 +64,10 @@ private:
     void LoadStateIcons();
     void MirrorForReading();
     void OpenStatusChannel();
+    void EndUnknownRun();
     void GiveUnknownStatusWarning();
     void RecordDefiniteReading(KorvaStatus reading);
+    bool PopUpCanShow() const;
     void PopUpIfOwed();
     void ShowOnRequest();
     void ShowTrayMenu(int x, int y);
@@ -77,8 +79,8 @@ private:
     HICON IconFor(KorvaStatus status) const;
     COLORREF BackgroundColor() const;
 
-    // Why a pop-up waits for the tray icon: the user newly sees "enabled",
-    // or wants the window at start.
+    // Why a pop-up waits for the tray icon or for a user who presents: the
+    // user newly sees "enabled", or wants the window at start.
     enum class OwedPopUp { kNone, kForEnabled, kAtStart };
 
     // The shell's side of the tray icon; which icon, and when, is ours.
@@ -106,12 +108,14 @@ private:
     bool m_mayShow = false;
     bool m_autoPoppedUp = false;
     // A pop-up a poll decided on while no tray icon could bring the window
-    // back: it shows once the icon is in the shell.
+    // back, or while the user presented: it shows once both allow it.
     OwedPopUp m_popUpOwed = OwedPopUp::kNone;
     // Polls under way on the stack: timer ticks still poll inside the warning
     // box, but EnsureTrayIcon starts none inside another.
     int m_pollDepth = 0;
     bool m_warningOpen = false;
+    // The warning is due and waits for a user who is presenting.
+    bool m_warningOwed = false;
     // ExitApplet ran: a poll that resumes after it touches nothing more.
     bool m_exited = false;
     LONG m_openAttempts = -1;

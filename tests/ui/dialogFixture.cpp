@@ -18,16 +18,53 @@ void UiTestEnvironment::SetUp()
 
 BOOL FakeShell::NotifyIcon(DWORD message, NOTIFYICONDATAW* data)
 {
-    trayCalls.push_back(TrayCall{message, data->cbSize, data->hWnd, data->uID, data->uFlags,
-                                 data->uCallbackMessage, data->hIcon, data->szTip});
+    const TrayCall call{message, data->cbSize, data->hWnd, data->uID, data->uFlags,
+                        data->uCallbackMessage, data->hIcon, data->szTip};
+    trayCalls.push_back(call);
+    if (!running)
+        return FALSE;
+    // One icon: one of a window gone, as the tests' earlier dialogs are,
+    // goes with it.
+    if (held && (held->hWnd != call.hWnd || held->uID != call.uID) && !IsWindow(held->hWnd))
+        held.reset();
+    const bool holdsThis = held && held->hWnd == call.hWnd && held->uID == call.uID;
     switch (message) {
     case NIM_ADD:
-        return addResult;
+        if (holdsThis)
+            return FALSE;
+        held = call;
+        if (addsTimingOut > 0) {
+            --addsTimingOut;
+            return FALSE;
+        }
+        return TRUE;
     case NIM_MODIFY:
-        return modifyResult;
+        if (!holdsThis)
+            return FALSE;
+        if (data->uFlags & NIF_ICON)
+            held->hIcon = data->hIcon;
+        if (data->uFlags & NIF_TIP)
+            held->tip = data->szTip;
+        return TRUE;
+    case NIM_DELETE:
+        if (!holdsThis)
+            return FALSE;
+        held.reset();
+        return TRUE;
     default:
         return TRUE;
     }
+}
+
+HRESULT FakeShell::QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state)
+{
+    *state = notificationState;
+    return notificationResult;
+}
+
+UINT FakeShell::ShownIcon() const
+{
+    return held ? StateIconOf(held->hIcon) : 0;
 }
 
 int FakeShell::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)

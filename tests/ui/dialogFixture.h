@@ -54,6 +54,9 @@ struct BoxCall
     bool ownerVisible;
 };
 
+// Windows' shell as tray programs meet it, which Wine's never is: it holds
+// the icon or not, and an add of an icon it holds, or a modify of one it
+// lacks, fails.
 class FakeShell : public ShellPort
 {
 public:
@@ -70,12 +73,25 @@ public:
                             int) override;
     BOOL StartProcess(const wchar_t*, wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*) override;
     bool HighContrastOn() override { return highContrast; }
+    HRESULT QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state) override;
 
     std::size_t Count(DWORD message) const;
     std::vector<DWORD> Messages() const;
+    // The state icon (139, 141 or 146) the shell shows; 0 when it holds none.
+    UINT ShownIcon() const;
 
-    BOOL addResult = TRUE;
-    BOOL modifyResult = TRUE;
+    // No task bar (at logon, before Explorer): every call fails.
+    bool running = true;
+    // Adds that meet a busy Explorer: after about 4 s the call gives up and
+    // answers FALSE, and the shell adds the icon anyway (reported by
+    // PowerToys, System Informer and many smaller tray programs).
+    int addsTimingOut = 0;
+    // The icon the shell holds, as last sent; a restarted or crashed
+    // Explorer holds none.
+    std::optional<TrayCall> held;
+    // What SHQueryUserNotificationState answers; Wine always accepts.
+    HRESULT notificationResult = S_OK;
+    QUERY_USER_NOTIFICATION_STATE notificationState = QUNS_ACCEPTS_NOTIFICATIONS;
     // Wine cannot turn the system's high contrast on: the test says it is.
     bool highContrast = false;
     int shellOpens = 0;

@@ -274,7 +274,7 @@ TEST_F(UnknownStatusWarning, NewRunInsideTheOpenBoxStacksNoSecondBox)
 
 TEST_F(UnknownStatusWarning, CountsExactlyWhileTheTrayIconIsNotYetAdded)
 {
-    m_shell.addResult = FALSE;
+    m_shell.running = false;
     SetMachine(L"KorvaStatusInitMaxRetries", 3);
     StartDialog();
     PollTimes(2);

@@ -4,6 +4,9 @@
 
 #include "res/resource.h"
 
+#include <cwchar>
+#include <tuple>
+
 namespace velmo_test {
 namespace {
 
@@ -140,7 +143,7 @@ TEST_P(TrayNotReady, WindowShowsOnceWhenTheIconIsIn)
     SetMachine(L"CheckKorvaStatusTimeout", 3600000);
     SetMachine(L"NumPollsForDisabled", 1);
     Publish(kEnabled);
-    m_shell.addResult = FALSE;
+    m_shell.running = false;
     const VisibilityWatch watch;
     ASSERT_TRUE(RunModal(watch, [&] {
         Report(way.lastReading);
@@ -150,7 +153,7 @@ TEST_P(TrayNotReady, WindowShowsOnceWhenTheIconIsIn)
             EXPECT_EQ(UserValue(L"KorvaLastEnabled"), std::nullopt) << "recorded as seen unseen";
         }
 
-        m_shell.addResult = TRUE;
+        m_shell.running = true;
         if (way.taskbarAnnounced)
             Send(RegisterWindowMessageW(L"TaskbarCreated"));
         else
@@ -177,6 +180,135 @@ INSTANTIATE_TEST_SUITE_P(
                       OwedPopUp{"WantsPopUpAtTaskbarCreated", true, true, kEnabled, true},
                       OwedPopUp{"WantsPopUpWhateverTheStatus", true, false, kDisabled, true}),
     [](const ::testing::TestParamInfo<OwedPopUp>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// A user who is presenting, in a full-screen game or app: what the applet
+// shows of itself waits until the user accepts notifications again; what the
+// user asks for never does. Wine always accepts; Windows answers as
+// SHQueryUserNotificationState and QUERY_USER_NOTIFICATION_STATE on
+// Microsoft Learn describe.
+
+struct NotificationState
+{
+    const char* name;
+    HRESULT result;
+    int state;
+    bool waits;
+};
+
+enum class PopUpReason
+{
+    kStart,          // the user wants the window at start
+    kNewlyEnabled,   // the user newly sees "enabled"
+    kUnknownBox,     // the status stayed unknown
+    kUnknownSettled, // ... and became definite while the box waited
+    kUserRequest,    // a click on the tray icon
+};
+
+class UserNotifications
+    : public DialogTest,
+      public ::testing::WithParamInterface<std::tuple<NotificationState, PopUpReason>>
+{
+protected:
+    void Tell(int state)
+    {
+        m_shell.notificationState = static_cast<QUERY_USER_NOTIFICATION_STATE>(state);
+    }
+};
+
+TEST_P(UserNotifications, AutomaticPopUpsWaitForAUserWhoIsBusy)
+{
+    const auto& [state, reason] = GetParam();
+    const bool box = reason == PopUpReason::kUnknownBox || reason == PopUpReason::kUnknownSettled;
+    const bool waits = state.waits && reason != PopUpReason::kUserRequest;
+    if (box) {
+        QuietUser();
+        SetMachine(L"KorvaStatusInitMaxRetries", 2);
+    } else if (reason == PopUpReason::kStart) {
+        SetUser(L"PopupForCurrentUser", 1);
+        SetUser(L"KorvaLastEnabled", 1);
+        Publish(kEnabled);
+    } else if (reason == PopUpReason::kNewlyEnabled) {
+        SetUser(L"PopupForCurrentUser", 0);
+        Publish(kEnabled);
+    } else {
+        QuietUser();
+        Publish(kEnabled);
+    }
+    m_shell.notificationResult = state.result;
+    Tell(state.state);
+    const VisibilityWatch watch;
+    StartDialog();
+    if (reason == PopUpReason::kUserRequest)
+        ClickTrayIcon();
+    PollTimes(2); // the box is due at the second unknown reading
+    EXPECT_EQ(Visible(), !waits);
+    EXPECT_EQ(m_shell.boxes.size(), box && !waits ? 1u : 0u);
+    if (reason == PopUpReason::kNewlyEnabled) {
+        EXPECT_EQ(UserValue(L"KorvaLastEnabled"), waits ? std::nullopt : std::optional(1u))
+            << "'enabled' counts as seen only once the window could say so";
+    }
+
+    if (reason == PopUpReason::kUnknownSettled)
+        Publish(kDisabled);
+    Tell(QUNS_ACCEPTS_NOTIFICATIONS);
+    PollTimes(2);
+    if (reason == PopUpReason::kUnknownSettled) {
+        Withdraw();
+        Poll(); // a new run, the box not yet due
+    }
+    const bool shows = reason != PopUpReason::kUnknownSettled || !waits;
+    EXPECT_EQ(Visible(), shows);
+    EXPECT_EQ(watch.ShowsSeen(), shows ? 1 : 0);
+    ASSERT_EQ(m_shell.boxes.size(), box && shows ? 1u : 0u);
+    if (box && shows) {
+        // The seconds since the first reading, at the default 10 s a poll:
+        // the box is due at the second, and waited until the fourth.
+        wchar_t text[512] = {};
+        std::swprintf(text, std::size(text), ResString(IDS_UNKNOWN_MESSAGE).c_str(),
+                      waits ? 30u : 10u);
+        EXPECT_EQ(m_shell.boxes[0].text, text);
+    }
+}
+
+constexpr const char* kReasonNames[] = {"Start", "NewlyEnabled", "UnknownBox", "UnknownSettled",
+                                        "UserRequest"};
+
+void PrintTo(const NotificationState& state, std::ostream* out)
+{
+    *out << state.name;
+}
+
+void PrintTo(PopUpReason reason, std::ostream* out)
+{
+    *out << kReasonNames[static_cast<int>(reason)];
+}
+
+constexpr NotificationState kNotificationStates[] = {
+    {"AcceptsNotifications", S_OK, QUNS_ACCEPTS_NOTIFICATIONS, false},
+    {"NotPresent", S_OK, QUNS_NOT_PRESENT, false},
+    {"QuietTime", S_OK, QUNS_QUIET_TIME, false},
+    {"Busy", S_OK, QUNS_BUSY, true},
+    {"FullScreenDirect3D", S_OK, QUNS_RUNNING_D3D_FULL_SCREEN, true},
+    {"PresentationMode", S_OK, QUNS_PRESENTATION_MODE, true},
+    {"FullScreenApp", S_OK, 7 /* QUNS_APP, Windows 8 */, true},
+    {"QueryFails", E_FAIL, QUNS_BUSY, false},
+};
+
+std::string StateAndReason(
+    const ::testing::TestParamInfo<std::tuple<NotificationState, PopUpReason>>& info)
+{
+    return std::string(std::get<0>(info.param).name) +
+           kReasonNames[static_cast<int>(std::get<1>(info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StatesAndReasons, UserNotifications,
+    ::testing::Combine(::testing::ValuesIn(kNotificationStates),
+                       ::testing::Values(PopUpReason::kStart, PopUpReason::kNewlyEnabled,
+                                         PopUpReason::kUnknownBox, PopUpReason::kUnknownSettled,
+                                         PopUpReason::kUserRequest)),
+    StateAndReason);
 
 } // namespace
 } // namespace velmo_test

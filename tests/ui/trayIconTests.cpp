@@ -119,42 +119,188 @@ TEST_F(TrayProtocol, FailuresAreTracedOncePerRunAndMendedByTheNextSend)
     struct Step
     {
         const char* what;
-        BOOL add, modify;
+        bool running;     // the task bar is there
+        bool iconLost;    // the shell drops the icon first
+        int addsTimingOut;
         Action action;
         std::vector<DWORD> calls;
         bool taken;
         std::size_t addTraces, modifyTraces; // so far
     };
     const Step steps[] = {
-        {"tray not ready at logon", FALSE, TRUE, kSame, {NIM_ADD}, false, 1, 0},
-        {"still not ready", FALSE, TRUE, kSame, {NIM_ADD}, false, 2, 0},
-        {"ready", TRUE, TRUE, kSame, {NIM_ADD}, true, 2, 0},
-        {"nothing new", TRUE, TRUE, kSame, {}, true, 2, 0},
-        {"shell takes nothing", FALSE, FALSE, kChanged, {NIM_MODIFY, NIM_ADD}, false, 2, 1},
-        {"the run goes on", FALSE, FALSE, kSame, {NIM_MODIFY, NIM_ADD}, false, 2, 1},
-        {"owed icon taken", TRUE, TRUE, kSame, {NIM_MODIFY}, true, 2, 1},
-        {"icon lost unannounced", TRUE, FALSE, kChanged, {NIM_MODIFY, NIM_ADD}, true, 2, 2},
-        {"restarted task bar not ready", FALSE, FALSE, kTaskbarCreated, {NIM_ADD, NIM_MODIFY},
-         false, 3, 2},
-        {"owed add taken", TRUE, TRUE, kSame, {NIM_ADD}, true, 3, 2},
-        {"restarted task bar ready", TRUE, TRUE, kTaskbarCreated, {NIM_ADD}, true, 3, 2},
+        {"first add timed out but took effect", true, false, 1, kSame, {NIM_ADD, NIM_MODIFY},
+         true, 0, 0},
+        {"nothing new", true, false, 0, kSame, {}, true, 0, 0},
+        {"shell gone", false, true, 0, kChanged, {NIM_MODIFY, NIM_ADD}, false, 0, 1},
+        {"the run goes on", false, false, 0, kSame, {NIM_MODIFY, NIM_ADD}, false, 0, 1},
+        {"back unannounced", true, false, 0, kSame, {NIM_MODIFY, NIM_ADD}, true, 0, 1},
+        {"icon lost unannounced", true, true, 0, kChanged, {NIM_MODIFY, NIM_ADD}, true, 0, 1},
+        {"restarted task bar not ready", false, true, 0, kTaskbarCreated, {NIM_ADD, NIM_MODIFY},
+         false, 1, 1},
+        {"still not ready", false, false, 0, kSame, {NIM_ADD, NIM_MODIFY}, false, 1, 1},
+        {"owed add taken", true, false, 0, kSame, {NIM_ADD}, true, 1, 1},
+        {"restarted task bar ready", true, true, 0, kTaskbarCreated, {NIM_ADD}, true, 1, 1},
+        {"announced while held: a DPI change", true, false, 0, kTaskbarCreated,
+         {NIM_ADD, NIM_MODIFY}, true, 1, 1},
     };
     CTrayIcon icon;
     icon.Describe(nullptr, 1, WM_USER + 1, L"tip");
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        m_shell.addResult = step.add;
-        m_shell.modifyResult = step.modify;
+        m_shell.running = step.running;
+        if (step.iconLost)
+            m_shell.held.reset();
+        m_shell.addsTimingOut = step.addsTimingOut;
         const bool taken = step.action == kTaskbarCreated ? icon.AddAgain()
                                                           : icon.Send(step.action == kChanged);
         EXPECT_EQ(taken, step.taken);
         EXPECT_EQ(icon.InShell(), step.taken);
+        EXPECT_EQ(m_shell.held.has_value(), step.taken);
         EXPECT_EQ(m_shell.Messages(), step.calls);
         TakeTrayCalls();
         EXPECT_EQ(TraceCount("Failed to add tray icon"), step.addTraces);
         EXPECT_EQ(TraceCount("Failed to modify tray icon"), step.modifyTraces);
     }
 }
+
+// ---------------------------------------------------------------------------
+// The shell as Windows has it, against what the applet must end up with: the
+// icon in the shell showing the displayed status, nothing owed, after at most
+// one further poll; each run of failures traced once; what it owes popped up
+// once, never before the icon could bring the window back. Through the real
+// modal loop.
+
+enum class ShellStep
+{
+    kPoll,
+    kPollEnabled,
+    kPollDisabled,
+    kTaskbarGone,     // Explorer crashed: no icon, every call fails
+    kTaskbarBack,     // ... and is running again, holding no icon
+    kAnnounce,        // "TaskbarCreated"
+    kIconLost,        // dropped without a broadcast
+    kNextAddTimesOut, // a busy Explorer
+};
+
+struct ShellBehaviour
+{
+    const char* name;
+    // At logon the user wants the start pop-up, and the status ends disabled;
+    // otherwise the user is new to "enabled", which the status ends at.
+    bool logon;
+    std::vector<ShellStep> beforeStart;
+    std::vector<ShellStep> steps;
+    std::size_t failureTraces;
+};
+
+void PrintTo(const ShellBehaviour& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class ShellBehaviours : public DialogTest, public ::testing::WithParamInterface<ShellBehaviour>
+{
+protected:
+    void Take(ShellStep step)
+    {
+        switch (step) {
+        case ShellStep::kPoll:
+            Poll();
+            break;
+        case ShellStep::kPollEnabled:
+            Publish(kEnabled);
+            Poll();
+            break;
+        case ShellStep::kPollDisabled:
+            Publish(kDisabled);
+            Poll();
+            break;
+        case ShellStep::kTaskbarGone:
+            m_shell.running = false;
+            m_shell.held.reset();
+            break;
+        case ShellStep::kTaskbarBack:
+            m_shell.running = true;
+            break;
+        case ShellStep::kAnnounce:
+            Send(RegisterWindowMessageW(L"TaskbarCreated"));
+            break;
+        case ShellStep::kIconLost:
+            m_shell.held.reset();
+            break;
+        case ShellStep::kNextAddTimesOut:
+            m_shell.addsTimingOut = 1;
+            break;
+        }
+    }
+};
+
+TEST_P(ShellBehaviours, EndWithTheDisplayedIconInTheShellAndNothingOwed)
+{
+    const ShellBehaviour& row = GetParam();
+    SetMachine(L"CheckKorvaStatusTimeout", 3600000);
+    SetMachine(L"NumPollsForDisabled", 1);
+    if (row.logon) {
+        SetUser(L"PopupForCurrentUser", 1);
+        SetUser(L"KorvaLastEnabled", 1);
+        Publish(kEnabled);
+    } else {
+        SetUser(L"PopupForCurrentUser", 0);
+        Publish(kDisabled);
+    }
+    for (ShellStep step : row.beforeStart)
+        Take(step);
+    const VisibilityWatch watch;
+    ASSERT_TRUE(RunModal(watch, [&] {
+        int number = 0;
+        for (ShellStep step : row.steps) {
+            SCOPED_TRACE(::testing::Message() << "step " << ++number);
+            Take(step);
+            if (!m_shell.held) {
+                EXPECT_FALSE(watch.EverVisible()) << "shown with no icon to bring it back";
+            }
+        }
+        Poll();
+        const UINT expected = row.logon ? IDI_STATUS_DISABLED : IDI_STATUS_ENABLED;
+        ASSERT_TRUE(m_shell.held) << "the shell holds no icon";
+        EXPECT_EQ(m_shell.held->hWnd, Window());
+        EXPECT_EQ(m_shell.held->uID, 1u);
+        EXPECT_EQ(m_shell.ShownIcon(), expected);
+        EXPECT_EQ(StatusText(),
+                  ResString(row.logon ? IDS_STATUS_DISABLED : IDS_STATUS_ENABLED));
+        EXPECT_TRUE(Visible());
+        EXPECT_EQ(watch.ShowsSeen(), 1);
+        EXPECT_EQ(TraceCount("Failed to add tray icon") + TraceCount("Failed to modify tray icon"),
+                  row.failureTraces);
+        TakeTrayCalls();
+        Poll();
+        EXPECT_TRUE(TakeTrayCalls().empty()) << "still owed to the shell";
+    }));
+}
+
+using S = ShellStep;
+INSTANTIATE_TEST_SUITE_P(
+    Windows, ShellBehaviours,
+    ::testing::Values(
+        ShellBehaviour{"FirstAddTimesOutAtLogon", true, {S::kNextAddTimesOut}, {S::kPollDisabled},
+                       0},
+        ShellBehaviour{"NoTaskbarAtLogon", true, {S::kTaskbarGone},
+                       {S::kPoll, S::kPollDisabled, S::kTaskbarBack, S::kAnnounce}, 1},
+        ShellBehaviour{"TaskbarTakesAPollBeforeItsAnnouncement", true, {S::kTaskbarGone},
+                       {S::kPollDisabled, S::kTaskbarBack, S::kPoll, S::kAnnounce}, 1},
+        ShellBehaviour{"IconLostWithoutABroadcast", false, {}, {S::kIconLost, S::kPollEnabled},
+                       0},
+        ShellBehaviour{"DpiChangeAnnouncedWhileTheIconIsHeld", false, {},
+                       {S::kAnnounce, S::kPollEnabled}, 0},
+        ShellBehaviour{"ExplorerRestarted", false, {},
+                       {S::kTaskbarGone, S::kPollEnabled, S::kTaskbarBack, S::kAnnounce}, 1},
+        ShellBehaviour{"RestartedExplorerTimesOutTheAdd", false, {},
+                       {S::kTaskbarGone, S::kTaskbarBack, S::kNextAddTimesOut, S::kAnnounce,
+                        S::kPollEnabled},
+                       0}),
+    [](const ::testing::TestParamInfo<ShellBehaviour>& info) {
+        return std::string(info.param.name);
+    });
 
 // ---------------------------------------------------------------------------
 // Faults of the tray that later polls or messages mend.
@@ -217,25 +363,7 @@ protected:
         ASSERT_EQ(StatusText(), ResString(IDS_STATUS_DISABLED));
         TakeTrayCalls();
     }
-
-    void TaskbarRestarted() { Send(RegisterWindowMessageW(L"TaskbarCreated")); }
 };
-
-TEST_F(TrayRecovery, RestartedTaskbarGetsTheIconOfTheDisplayedState)
-{
-    StartShowingDisabled();
-    TaskbarRestarted();
-    const std::vector<TrayCall> calls = TakeTrayCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(calls[0].uID, 1u);
-    EXPECT_EQ(calls[0].hWnd, Window());
-    EXPECT_EQ(calls[0].tip, ResString(IDS_TRAY_TOOLTIP));
-    EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_DISABLED));
-
-    Poll();
-    EXPECT_TRUE(TakeTrayCalls().empty());
-}
 
 TEST_F(TrayRecovery, OwedPopUpLeavesAWindowOnScreenWhereItIs)
 {
@@ -243,11 +371,11 @@ TEST_F(TrayRecovery, OwedPopUpLeavesAWindowOnScreenWhereItIs)
     ClickTrayIcon();
     SetWindowPos(Window(), nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     // "Enabled" is news, but the shell has lost the icon: the pop-up is owed.
-    m_shell.modifyResult = FALSE;
-    m_shell.addResult = FALSE;
+    m_shell.running = false;
+    m_shell.held.reset();
     Publish(kEnabled);
     Poll();
-    m_shell.addResult = TRUE;
+    m_shell.running = true;
     Poll();
     ASSERT_TRUE(Visible());
     EXPECT_EQ(WindowRect(Window()).left, 5);
@@ -258,7 +386,7 @@ TEST_F(TrayRecovery, PopUpNestingStaysBoundedWhileNothingCanBeStored)
     Publish(kEnabled);
     const DeletedUserHive gone;
     ASSERT_FALSE(UserKeyWritable());
-    m_shell.addResult = FALSE;
+    m_shell.running = false;
 
     // Each pop-up would start the next poll: at most the poll, the one its
     // show starts and a last try to add, never an endless chain.

@@ -212,7 +212,7 @@ TEST_F(HideWithoutTray, NothingShowsOrHidesTheWindowWhileNoTrayIconCouldBringItB
 {
     QuietUser();
     Publish(kEnabled);
-    m_shell.addResult = FALSE;
+    m_shell.running = false;
     StartDialog();
     ClickTrayIcon(); // opens the gate, but cannot show without an icon
     EXPECT_FALSE(Visible());
