@@ -207,6 +207,19 @@ bool LaunchUrl(std::wstring url, HWND caller)
 
 bool LaunchInternetExplorer(std::wstring url)
 {
+    // The address is one argument, quoted, so that a blank or a typo in it
+    // starts no switch of the browser. A quote of its own would end the
+    // argument early: such an address cannot be passed safely.
+    if (url.find(L'"') != std::wstring::npos) {
+        VELMO_TRACE("OEM URL holds a double quote and is not passed to Internet Explorer");
+        return false;
+    }
+    // Backslashes before the closing quote would escape it; doubled, they
+    // stand for themselves.
+    const size_t lastOther = url.find_last_not_of(L'\\');
+    url.append(url.size() - (lastOther == std::wstring::npos ? 0 : lastOther + 1), L'\\');
+    url = L'"' + url + L'"';
+
     wchar_t commandLine[MAX_PATH] = {};
     constexpr size_t programLength = std::size(kInternetExplorerCommand) - 1;
     // The address must leave room for the terminating zero.

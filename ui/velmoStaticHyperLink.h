@@ -49,8 +49,8 @@ private:
 // messages meanwhile: when `caller` is gone by then, the applet has ended and
 // nothing more is done.
 bool LaunchUrl(std::wstring url, HWND caller = nullptr);
-// Starts Internet Explorer from its standard place with `url` as its argument.
-// The command line holds MAX_PATH characters with its zero, the quoted
-// program path takes 50: a longer address than 209 characters is traced and
-// not started.
+// Starts Internet Explorer from its standard place with `url` as its one,
+// quoted argument. The command line holds MAX_PATH characters with its zero,
+// the quoted program path takes 50: a longer address than 207 characters, or
+// one that holds a double quote, is traced and not started.
 bool LaunchInternetExplorer(std::wstring url);

@@ -8,7 +8,10 @@
 #include "ui/velmoDlg.h"
 #include "ui/velmoStaticHyperLink.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,8 @@ const std::wstring kQuotedInternetExplorer =
     L"\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" ";
 const std::string kUnableToLaunch = "Unable to launch OEM URL in a browser";
 const std::string kTooLong = "OEM URL is too long to pass to Internet Explorer";
+const std::string kHoldsQuote =
+    "OEM URL holds a double quote and is not passed to Internet Explorer";
 
 using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;
 using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
@@ -50,6 +55,12 @@ std::string RecordLine(const LogCursor& log, const std::string& message)
     const std::string::size_type begin = text.rfind('\n', entry);
     const std::string::size_type start = begin == std::string::npos ? 0 : begin + 1;
     return text.substr(start, text.find('\n', entry) - start);
+}
+
+// The fallback's command line for an address that needs no escaping.
+std::wstring FallbackCommandLine(const std::wstring& url)
+{
+    return kQuotedInternetExplorer + L'"' + url + L'"';
 }
 
 std::wstring AddressOfLength(size_t length)
@@ -322,7 +333,7 @@ TEST_F(HyperLinkTest, ShellFailureStartsInternetExplorerOnce)
     ASSERT_EQ(m_shell.processes.size(), 1u);
     const RecordingShell::ProcessCall& call = m_shell.processes[0];
     EXPECT_EQ(call.applicationName, kInternetExplorer);
-    EXPECT_EQ(call.commandLine, kQuotedInternetExplorer + kUrl);
+    EXPECT_EQ(call.commandLine, FallbackCommandLine(kUrl));
     EXPECT_EQ(call.startupSize, sizeof(STARTUPINFOW));
     EXPECT_FALSE(HandleIsOpen(call.process)) << "the process handle is closed at once";
     EXPECT_FALSE(HandleIsOpen(call.thread)) << "the thread handle is closed at once";
@@ -366,10 +377,44 @@ TEST(LaunchUrl, ShellResults32AndBelowFallBackToInternetExplorer)
         shell.executeResult = result;
         EXPECT_TRUE(LaunchUrl(kUrl));
         ASSERT_EQ(shell.processes.size(), 1u);
-        EXPECT_EQ(shell.processes[0].commandLine, kQuotedInternetExplorer + kUrl);
+        EXPECT_EQ(shell.processes[0].commandLine, FallbackCommandLine(kUrl));
 
         shell.processResult = FALSE;
         EXPECT_FALSE(LaunchUrl(kUrl));
+    }
+}
+
+TEST(LaunchInternetExplorer, PassesTheAddressAsOneArgument)
+{
+    struct Row
+    {
+        const wchar_t* url;
+        bool started;
+    };
+    const Row rows[] = {
+        {L"https://oem.example/support", true},
+        {L"https://oem.example/help page", true},
+        {L"https://oem.example/ -k", true}, // a typo that would be the kiosk switch
+        {L"C:\\oem\\help\\", true},        // backslashes before the closing quote
+        {L"https://oem.example/\" -k", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << std::string(row.url, row.url + wcslen(row.url)));
+        RecordingShell shell;
+        const LogCursor log;
+        EXPECT_EQ(LaunchInternetExplorer(row.url), row.started);
+        EXPECT_EQ(Count(log.Entries(), kHoldsQuote), row.started ? 0 : 1);
+        ASSERT_EQ(shell.processes.size(), row.started ? 1u : 0u);
+        if (!row.started)
+            continue;
+        // As the browser's C runtime splits its command line.
+        int count = 0;
+        LPWSTR* arguments = CommandLineToArgvW(shell.processes[0].commandLine.c_str(), &count);
+        ASSERT_NE(arguments, nullptr);
+        ASSERT_EQ(count, 2);
+        EXPECT_STREQ(arguments[0], kInternetExplorer);
+        EXPECT_STREQ(arguments[1], row.url);
+        LocalFree(arguments);
     }
 }
 
@@ -377,18 +422,18 @@ TEST(LaunchInternetExplorer, LongestAddressThatFitsFillsTheCommandLine)
 {
     RecordingShell shell;
     const LogCursor log;
-    const std::wstring url = AddressOfLength(209);
+    const std::wstring url = AddressOfLength(207);
     EXPECT_TRUE(LaunchInternetExplorer(url));
     ASSERT_EQ(shell.processes.size(), 1u);
     // 259 characters and the terminating zero: the whole MAX_PATH buffer.
     EXPECT_EQ(shell.processes[0].commandLine.size(), 259u);
-    EXPECT_EQ(shell.processes[0].commandLine, kQuotedInternetExplorer + url);
+    EXPECT_EQ(shell.processes[0].commandLine, FallbackCommandLine(url));
     EXPECT_EQ(Count(log.Entries(), kTooLong), 0);
 }
 
 TEST(LaunchInternetExplorer, LongerAddressIsTracedAndNotStarted)
 {
-    for (const size_t length : {210u, 211u, 4096u}) {
+    for (const size_t length : {208u, 211u, 4096u}) {
         SCOPED_TRACE(length);
         RecordingShell shell;
         const LogCursor log;
