@@ -174,6 +174,25 @@ class AdministrativeTemplates(unittest.TestCase):
                     self.assertEqual((on, off), ("1", "0"))
                     self.assertEqual(numbers.get(policy.get("valueName"), 0), 0)
 
+    def test_number_ranges_keep_every_session_sane(self):
+        ranges = {element.get("valueName"): (int(element.get("minValue")),
+                                             int(element.get("maxValue")))
+                  for element in self.admx.iter(NS + "decimal") if element.get("valueName")}
+        defaults = appletFacts.numeric_defaults()
+        for name, (low, high) in ranges.items():
+            with self.subTest(value=name):
+                default = defaults[name]
+                self.assertLessEqual(low, default)
+                self.assertLessEqual(default, high)
+                # At the DWORD's top a count is a trap: "disabled" would never show.
+                self.assertLess(high, 0xFFFFFFFF)
+        low, high = ranges["CheckKorvaStatusTimeout"]
+        # Windows raises a timer of 0 to 10 ms: one stray key would make every
+        # session poll, and write the registry, a hundred times a second.
+        self.assertGreaterEqual(low, 1000)
+        # The warning's seconds are (checks - 1) x period, counted in 32 bits.
+        self.assertLessEqual((ranges["KorvaStatusInitMaxRetries"][1] - 1) * high, 0xFFFFFFFF)
+
     def test_explanations_give_the_default_and_the_tattoo(self):
         defaults = {name: str(value) for name, value in appletFacts.numeric_defaults().items()}
         defaults["OemUrl"] = appletFacts.default_oem_url()
