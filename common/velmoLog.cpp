@@ -35,7 +35,8 @@ void FormatTime(const std::tm& time, char (&text)[260])
     static const char kDays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d",
+    // The system library's formatters, as for FormatTrace.
+    _snprintf(text, sizeof text - 1, "%s %s %02d %02d:%02d:%02d %d",
                   kDays[(time.tm_wday % 7 + 7) % 7], kMonths[(time.tm_mon % 12 + 12) % 12],
                   time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec, time.tm_year + 1900);
 }
@@ -147,7 +148,7 @@ void CVelmoLog::WriteRecord(const char* message, const char* sourceFile, int lin
     }
 
     std::FILE* file = m_stream.get();
-    std::fprintf(file, "[ %s ]\tENTRY: %s\tLINE: %d\tFILE: %s\n", time, message, line, fileName);
+    __ms_fprintf(file, "[ %s ]\tENTRY: %s\tLINE: %d\tFILE: %s\n", time, message, line, fileName);
     std::fflush(file);
     LeaveCriticalSection(&m_lock);
 }

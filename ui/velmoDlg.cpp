@@ -329,7 +329,9 @@ void Ckorva2checkDlg::GiveUnknownStatusWarning()
     const DWORD seconds =
         (static_cast<DWORD>(m_openAttempts) - 1) * m_config.CheckKorvaStatusTimeout / 1000;
     wchar_t text[512] = {};
-    std::swprintf(text, std::size(text), format.c_str(), seconds);
+    // The system library's formatter, as the trace's; the last character
+    // stays the buffer's zero.
+    _snwprintf(text, std::size(text) - 1, format.c_str(), seconds);
 
     VELMO_TRACE(FormatTrace("Korva Status could not be retrieved %d times - the velmosrv service "
                             "is probably not running.",
