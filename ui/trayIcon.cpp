@@ -14,6 +14,11 @@ void CTrayIcon::Describe(HWND window, UINT id, UINT callbackMessage, const std::
     m_data.uID = id;
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_data.uCallbackMessage = callbackMessage;
+    SetTip(tip);
+}
+
+void CTrayIcon::SetTip(const std::wstring& tip)
+{
     // A tooltip longer than the field is cut to fit.
     const size_t tipLength = std::min(tip.size(), std::size(m_data.szTip) - 1);
     std::wmemcpy(m_data.szTip, tip.c_str(), tipLength);

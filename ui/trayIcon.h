@@ -20,8 +20,9 @@ public:
     // The shell holds the icon as last sent.
     bool InShell() const { return m_added && m_owed == Owed::kNothing; }
 
-    // The icon of the next Send.
+    // The icon and tooltip of the next Send.
     void SetIcon(HICON icon) { m_data.hIcon = icon; }
+    void SetTip(const std::wstring& tip);
     // Adds the icon, or modifies it when it changed; sends again what the
     // shell is owed. False when the shell took nothing, traced once per run.
     bool Send(bool iconChanged);

@@ -150,16 +150,16 @@ void Ckorva2checkDlg::LoadStateIcons()
     m_iconUnknown = load(IDI_STATUS_UNKNOWN);
 }
 
-HICON Ckorva2checkDlg::IconFor(KorvaStatus status) const
+// The icon and, for a keyboard or screen-reader user, a tooltip that name
+// the status: the applet's name, then the window's status line.
+void Ckorva2checkDlg::ShowOnTray(KorvaStatus status)
 {
-    switch (status) {
-    case kKorvaDisabled:
-        return m_iconDisabled.Get();
-    case kKorvaEnabled:
-        return m_iconEnabled.Get();
-    default:
-        return m_iconUnknown.Get();
-    }
+    const auto [icon, text] =
+        status == kKorvaDisabled  ? std::pair{m_iconDisabled.Get(), IDS_STATUS_DISABLED}
+        : status == kKorvaEnabled ? std::pair{m_iconEnabled.Get(), IDS_STATUS_ENABLED}
+                                  : std::pair{m_iconUnknown.Get(), IDS_STATUS_UNKNOWN};
+    m_trayIcon.SetIcon(icon);
+    m_trayIcon.SetTip(m_tooltipText + L'\n' + LoadResString(text));
 }
 
 // A definite reading: the next run of unknown ones counts, and warns, anew.
@@ -216,20 +216,17 @@ bool Ckorva2checkDlg::PollStatus()
                                     "to 'disabled'.",
                                     static_cast<int>(m_disabledReadings))
                             .c_str());
-        m_trayIcon.SetIcon(m_iconDisabled.Get());
         m_disabledReadings = 0;
         break;
     case kKorvaEnabled:
         VELMO_TRACE("Retrieved KorvaStatus: enabled");
         SetStatusText(IDS_STATUS_ENABLED);
-        m_trayIcon.SetIcon(m_iconEnabled.Get());
         EndUnknownRun();
         m_disabledReadings = 0;
         break;
     case kKorvaUnknown:
         VELMO_TRACE("Retrieved KorvaStatus: unknown");
         SetStatusText(IDS_STATUS_UNKNOWN);
-        m_trayIcon.SetIcon(m_iconUnknown.Get());
         // One box at a time, even when a new run of unknown readings reaches
         // the count while the first box is still open.
         if (static_cast<DWORD>(m_openAttempts) == m_config.KorvaStatusInitMaxRetries &&
@@ -253,7 +250,10 @@ bool Ckorva2checkDlg::PollStatus()
         return false;
     }
 
-    if (!m_trayIcon.Send(reading != m_displayedStatus))
+    const bool changed = reading != m_displayedStatus;
+    if (changed || !m_trayIcon.InShell())
+        ShowOnTray(reading);
+    if (!m_trayIcon.Send(changed))
         result = false;
     if (reading != kKorvaUnknown)
         RecordDefiniteReading(reading);
@@ -313,7 +313,7 @@ void Ckorva2checkDlg::OnTaskbarCreated()
     // Before the first poll has filled the record there is nothing to add.
     if (!m_trayIcon.Described())
         return;
-    m_trayIcon.SetIcon(IconFor(m_displayedStatus));
+    ShowOnTray(m_displayedStatus);
     m_trayIcon.AddAgain();
     PopUpIfOwed();
 }

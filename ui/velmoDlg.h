@@ -76,7 +76,7 @@ private:
     void MoveFocusOffHiddenControl();
     void LoadOemLogo();
     void ShowLogo();
-    HICON IconFor(KorvaStatus status) const;
+    void ShowOnTray(KorvaStatus status);
     COLORREF BackgroundColor() const;
 
     // Why a pop-up waits for the tray icon or for a user who presents: the

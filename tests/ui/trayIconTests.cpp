@@ -27,8 +27,7 @@ TEST_F(TrayIcon, RecordDescribesTheIconAsTheShellExpectsIt)
     EXPECT_EQ(add.uID, 1u);
     EXPECT_EQ(add.uFlags, 7u);
     EXPECT_EQ(add.uCallbackMessage, 0x401u);
-    EXPECT_EQ(add.tip, ResString(IDS_TRAY_TOOLTIP));
-    EXPECT_FALSE(add.tip.empty());
+    EXPECT_EQ(add.tip, ResString(IDS_TRAY_TOOLTIP) + L'\n' + ResString(IDS_STATUS_ENABLED));
     EXPECT_EQ(StateIconOf(add.hIcon), static_cast<UINT>(IDI_STATUS_ENABLED));
 }
 
@@ -49,16 +48,17 @@ TEST_F(TrayIcon, IsModifiedExactlyWhenTheDisplayChanges)
         std::uint32_t reading;
         bool modified;
         UINT icon;
+        UINT text; // the status line, the tooltip's second line
     };
     const Step steps[] = {
-        {kEnabled, false, 0},
-        {kUnknown, true, IDI_STATUS_UNKNOWN},
-        {kUnknown, false, 0},
-        {kDisabled, true, IDI_STATUS_DISABLED},
-        {kDisabled, false, 0},
-        {kEnabled, true, IDI_STATUS_ENABLED},
-        {kBadValue, false, 0},
-        {kEnabled, false, 0},
+        {kEnabled, false, 0, 0},
+        {kUnknown, true, IDI_STATUS_UNKNOWN, IDS_STATUS_UNKNOWN},
+        {kUnknown, false, 0, 0},
+        {kDisabled, true, IDI_STATUS_DISABLED, IDS_STATUS_DISABLED},
+        {kDisabled, false, 0, 0},
+        {kEnabled, true, IDI_STATUS_ENABLED, IDS_STATUS_ENABLED},
+        {kBadValue, false, 0, 0},
+        {kEnabled, false, 0, 0},
     };
     QuietUser();
     Publish(kEnabled);
@@ -74,6 +74,7 @@ TEST_F(TrayIcon, IsModifiedExactlyWhenTheDisplayChanges)
         if (step.modified) {
             EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
             EXPECT_EQ(StateIconOf(calls[0].hIcon), step.icon);
+            EXPECT_EQ(calls[0].tip, ResString(IDS_TRAY_TOOLTIP) + L'\n' + ResString(step.text));
             EXPECT_EQ(calls[0].uID, 1u);
         }
     }
