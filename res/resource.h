@@ -40,3 +40,5 @@
 #define IDS_POPUP_ON            148
 #define IDS_MENU_SHOW           149
 #define IDS_MENU_EXIT           150
+#define IDS_LOGO_NAME           151
+#define IDS_LINK_ACTION         152

@@ -3,10 +3,12 @@
 #include "common/trace.h"
 #include "res/resource.h"
 #include "ui/dpi.h"
+#include "ui/resourceString.h"
 #include "ui/shellPort.h"
 
 #include <climits>
 #include <cwchar>
+#include <utility>
 
 namespace {
 
@@ -83,6 +85,7 @@ void Ckorva2checkDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_OEM_LINK, m_hyperLink);
     DDX_Control(pDX, IDC_POPUP_OFF_CHECK, m_popupOffCheck);
     DDX_Control(pDX, IDC_POPUP_ON_CHECK, m_popupOnCheck);
+    DDX_Control(pDX, IDC_OEM_LOGO, m_logoPicture);
 }
 
 BOOL Ckorva2checkDlg::OnInitDialog()
@@ -582,7 +585,5 @@ void Ckorva2checkDlg::SetStatusText(UINT stringId)
 
 std::wstring Ckorva2checkDlg::LoadResString(UINT stringId)
 {
-    wchar_t text[260] = {};
-    LoadStringW(Instance(), stringId, text, 260);
-    return text;
+    return ResourceString(stringId);
 }

@@ -8,6 +8,7 @@
 #include "framework/CMenu.h"
 #include "status/IPCKorvaStatus.h"
 #include "ui/gdiHandles.h"
+#include "ui/logoPicture.h"
 #include "ui/trayIcon.h"
 #include "ui/velmoStaticHyperLink.h"
 
@@ -133,4 +134,6 @@ private:
     DWORD m_disabledReadings = 0;
     CButton m_popupOffCheck;
     CButton m_popupOnCheck;
+    // Control 1010, so that a screen reader names it.
+    CLogoPicture m_logoPicture;
 };

@@ -1,47 +1,20 @@
 #include "ui/velmoStaticHyperLink.h"
 
 #include "common/kernelHandle.h"
-#include "common/systemFunction.h"
 #include "common/trace.h"
+#include "res/resource.h"
+#include "ui/comApartment.h"
 #include "ui/gdiHandles.h"
+#include "ui/resourceString.h"
 #include "ui/shellPort.h"
 
-#include <objbase.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
 
 namespace {
-
-// The GUI thread's single-threaded COM apartment, from the first launch to
-// the end of the process: the shell's handlers expect it of ShellExecuteW's
-// caller. COM is loaded only then: imported, it would cost every start.
-class ComApartment
-{
-public:
-    ComApartment() : m_ole(LoadSystemLibrary(L"ole32.dll"))
-    {
-        using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-        const auto initialize = SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
-        m_entered = initialize &&
-                    SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-    }
-    ~ComApartment()
-    {
-        using CoUninitializeFn = void(WINAPI*)();
-        if (const auto uninitialize =
-                m_entered ? SystemFunction<CoUninitializeFn>(L"ole32.dll", "CoUninitialize")
-                          : nullptr)
-            uninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    UniqueHandle<HMODULE, &FreeLibrary> m_ole;
-    bool m_entered = false;
-};
 
 constexpr wchar_t kInternetExplorer[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
 // Quoted: without quotes Windows would try C:\Program.exe first.
@@ -61,6 +34,7 @@ BEGIN_MESSAGE_MAP(CStaticHyperLink, CStatic)
     ON_WM_GETDLGCODE()
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
+    ON_MESSAGE(WM_GETOBJECT, OnGetObject)
 END_MESSAGE_MAP()
 
 void CStaticHyperLink::PreSubclassWindow()
@@ -184,6 +158,40 @@ void CStaticHyperLink::OnKeyUp(UINT key, UINT, UINT)
     OnClicked();
 }
 
+LRESULT CStaticHyperLink::OnGetObject(WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    return m_accessible.Answer(m_hWnd, wParam, lParam, result) ? result : Default();
+}
+
+LONG CStaticHyperLink::Role(LONG) const
+{
+    return ROLE_SYSTEM_LINK;
+}
+
+LONG CStaticHyperLink::State(LONG standard) const
+{
+    // As the system's own link control says it: only whether it can be seen
+    // or used comes from the static control beneath.
+    constexpr LONG kKept = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN | STATE_SYSTEM_UNAVAILABLE;
+    return (standard & kKept) | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE |
+           (GetFocus() == m_hWnd ? STATE_SYSTEM_FOCUSED : 0);
+}
+
+std::wstring CStaticHyperLink::DefaultAction() const
+{
+    return ResourceString(IDS_LINK_ACTION);
+}
+
+// As the control reports a click: the client's call returns at once, and
+// the launch, which can take a while, runs from the message loop.
+bool CStaticHyperLink::DoDefaultAction()
+{
+    return PostMessageW(GetParent(m_hWnd), WM_COMMAND,
+                        MAKEWPARAM(GetDlgCtrlID(m_hWnd), STN_CLICKED),
+                        reinterpret_cast<LPARAM>(m_hWnd)) != FALSE;
+}
+
 void CStaticHyperLink::Redraw()
 {
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -191,7 +199,8 @@ void CStaticHyperLink::Redraw()
 
 bool LaunchUrl(std::wstring url, HWND caller)
 {
-    static const ComApartment apartment;
+    // The shell's handlers expect an apartment of ShellExecuteW's caller.
+    EnterComApartment();
     const HINSTANCE result =
         Shell().OpenWithShell(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
     // Above 32 the shell started a handler; anything else is an error code.

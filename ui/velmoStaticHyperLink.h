@@ -1,14 +1,16 @@
 // A static text that works as a web link: blue text (the theme's link colour
 // in high contrast), the hand cursor, and a click, Enter or Space that opens
-// the address in a browser. It is a tab stop with a focus rectangle.
+// the address in a browser. It is a tab stop with a focus rectangle, and a
+// link to a screen reader, whose "activate" opens it as a click does.
 #pragma once
 
 #include "framework/CStatic.h"
+#include "ui/accessibleServer.h"
 
 #include <string>
 #include <utility>
 
-class CStaticHyperLink : public CStatic
+class CStaticHyperLink : public CStatic, private AccessibleAnswers
 {
 public:
     CStaticHyperLink() = default;
@@ -33,7 +35,14 @@ private:
     UINT OnGetDlgCode(const MSG* message);
     void OnKeyDown(UINT key, UINT repeats, UINT flags);
     void OnKeyUp(UINT key, UINT repeats, UINT flags);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
     void Redraw();
+
+    // To assistive technology: a focusable link, opened by its default action.
+    LONG Role(LONG standard) const override;
+    LONG State(LONG standard) const override;
+    std::wstring DefaultAction() const override;
+    bool DoDefaultAction() override;
 
     // A shared system cursor: nothing to destroy.
     HCURSOR m_handCursor = nullptr;
@@ -42,6 +51,7 @@ private:
     bool m_spacePressed = false;
     std::wstring m_url;
     COLORREF m_textColor = RGB(0, 0, 255);
+    CAccessibleServer m_accessible{*this};
 };
 
 // Opens `url` in a browser: the shell's handler first, Internet Explorer when

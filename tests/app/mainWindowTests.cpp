@@ -5,6 +5,9 @@
 #include "appFixture.h"
 #include "showWatch.h"
 
+#include "res/resource.h"
+#include "support/accessibleReading.h"
+
 #include <algorithm>
 #include <ostream>
 #include <set>
@@ -84,6 +87,39 @@ TEST_F(MainWindowTest, FirstTrayClickShowsHiddenWindow)
     m_app.ClickTrayIcon();
 
     EXPECT_TRUE(WaitUntil([&] { return m_app.Visible() && !m_app.Iconic(); }));
+}
+
+// The fallback browser moved aside for the object's life, so that a launch
+// that reaches it fails and is traced.
+class BrowserAway
+{
+public:
+    BrowserAway() { MoveFileW(kBrowser, kAside); }
+    ~BrowserAway() { MoveFileW(kAside, kBrowser); }
+    BrowserAway(const BrowserAway&) = delete;
+    BrowserAway& operator=(const BrowserAway&) = delete;
+
+private:
+    static constexpr wchar_t kBrowser[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
+    static constexpr wchar_t kAside[] =
+        L"C:\\Program Files\\Internet Explorer\\iexplore.exe.velmo-aside";
+};
+
+TEST_F(MainWindowTest, ScreenReaderInAnotherProcessReadsEachControlAndOpensTheLink)
+{
+    // An address no handler takes and no browser to fall back to: the
+    // launch shows in the trace.
+    velmo_test::SetString(HKEY_LOCAL_MACHINE, L"OemUrl", L"zzexample:velmo-test");
+    const BrowserAway away;
+    StartHidden();
+    m_app.ClickTrayIcon();
+    ASSERT_TRUE(WaitUntil([&] { return m_app.Visible(); }));
+
+    velmo_test::ExpectControlsRead(m_app.Window(), VelmoString, IDS_STATUS_DISABLED);
+    EXPECT_EQ(velmo_test::DoAccessibleDefaultAction(GetDlgItem(m_app.Window(), IDC_OEM_LINK)),
+              S_OK);
+    EXPECT_TRUE(WaitForEntry("Unable to launch OEM URL in a browser"));
+    EXPECT_EQ(Count("Unable to launch OEM URL in a browser"), 1);
 }
 
 struct HideCase

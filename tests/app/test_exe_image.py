@@ -9,7 +9,8 @@ import subprocess
 import sys
 import unittest
 
-# Not OLE32: COM is loaded at the first link launch, not at every start.
+# Not OLE32, OLEACC or OLEAUT32: COM and the accessibility library are loaded at
+# the first link launch or screen reader's request, not at every start.
 SYSTEM_DLLS = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL",
                "SHELL32.DLL", "USER32.DLL"}
 

@@ -2,16 +2,19 @@
 // child bound to the link, real mouse, cursor, colour and click messages.
 // Only the browser launch goes to a recording shell.
 #include "recordingShell.h"
+#include "support/accessibleReading.h"
 #include "support/testSupport.h"
 
 #include "common/uniqueHandle.h"
 #include "ui/velmoDlg.h"
 #include "ui/velmoStaticHyperLink.h"
 
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -337,6 +340,40 @@ TEST_F(HyperLinkTest, ShellFailureStartsInternetExplorerOnce)
     EXPECT_EQ(call.startupSize, sizeof(STARTUPINFOW));
     EXPECT_FALSE(HandleIsOpen(call.process)) << "the process handle is closed at once";
     EXPECT_FALSE(HandleIsOpen(call.thread)) << "the thread handle is closed at once";
+}
+
+TEST_F(HyperLinkTest, ScreenReaderActivateOpensTheAddressAsAClickDoes)
+{
+    EXPECT_EQ(velmo_test::DoAccessibleDefaultAction(Link()), S_OK);
+    // The client's call returns first: the launch runs from the message loop.
+    EXPECT_TRUE(m_shell.executes.empty());
+    DispatchPending();
+    ASSERT_EQ(m_shell.executes.size(), 1u);
+    EXPECT_EQ(m_shell.executes[0].file, kUrl);
+}
+
+TEST_F(HyperLinkTest, ObjectAClientStillHoldsAnswersDisconnectedOnceTheLinkIsGone)
+{
+    HWND window = CreateWindowExW(0, L"STATIC", kLinkText, WS_CHILD | WS_VISIBLE, 10, 40, 200, 24,
+                                  Parent(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    auto link = std::make_unique<CStaticHyperLink>();
+    ASSERT_TRUE(link->SubclassWindow(window));
+    IAccessible* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role{};
+    EXPECT_EQ(object->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
+
+    DestroyWindow(window);
+    link.reset();
+    EXPECT_EQ(object->get_accRole(self, &role), RPC_E_DISCONNECTED);
+    EXPECT_EQ(object->accDoDefaultAction(self), RPC_E_DISCONNECTED);
+    object->Release();
 }
 
 TEST_F(HyperLinkTest, BothLaunchesFailingAreTracedAndTheLinkStaysUsable)

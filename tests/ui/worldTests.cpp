@@ -8,6 +8,7 @@
 #include "dialogFixture.h"
 
 #include "res/resource.h"
+#include "support/accessibleReading.h"
 #include "ui/dpi.h"
 #include "ui/gdiHandles.h"
 
@@ -134,8 +135,8 @@ TEST_F(ThisLanguage, IsTheOneWindowsChose)
 
 TEST_F(ThisLanguage, StringsKeepTheirRoles)
 {
-    const UINT ids[] = {133, 134, 135, 136, 137, 138, 139, 142,
-                        143, 144, 145, 146, 147, 148, 149, 150};
+    const UINT ids[] = {133, 134, 135, 136, 137, 138, 139, 142, 143,
+                        144, 145, 146, 147, 148, 149, 150, 151, 152};
     for (UINT id : ids)
         EXPECT_FALSE(ResString(id).empty()) << "string " << id;
 
@@ -146,7 +147,10 @@ TEST_F(ThisLanguage, StringsKeepTheirRoles)
     ASSERT_NE(conversion, std::wstring::npos);
     EXPECT_NE(std::wstring(L"udi").find(message[conversion + 1]), std::wstring::npos);
 
-    EXPECT_LE(ResString(IDS_TRAY_TOOLTIP).size(), 127u);
+    // The tray tooltip, the applet's name over the status line, fits its field.
+    for (UINT status : {IDS_STATUS_ENABLED, IDS_STATUS_DISABLED, IDS_STATUS_UNKNOWN})
+        EXPECT_LE(ResString(IDS_TRAY_TOOLTIP).size() + 1 + ResString(status).size(), 127u)
+            << "the tooltip of string " << status;
     EXPECT_NE(ResString(IDS_WINDOW_CAPTION), ResString(IDS_UNKNOWN_CAPTION));
 
     StartDialog();
@@ -154,6 +158,19 @@ TEST_F(ThisLanguage, StringsKeepTheirRoles)
     GetWindowTextW(Window(), caption, 260);
     EXPECT_EQ(caption, ResString(IDS_WINDOW_CAPTION)) << "what a second instance looks for";
     EXPECT_EQ(ControlText(IDC_HIDE_BUTTON), ResString(IDS_HIDE_BUTTON));
+}
+
+TEST_F(ThisLanguage, ScreenReadersAndTheTrayTooltipTellTheStatus)
+{
+    QuietUser();
+    Publish(kEnabled);
+    StartDialog();
+    ExpectControlsRead(Window(), ResString, IDS_STATUS_ENABLED);
+    SetFocus(Control(IDC_OEM_LINK));
+    ExpectControlsRead(Window(), ResString, IDS_STATUS_ENABLED);
+    ASSERT_TRUE(m_shell.held);
+    EXPECT_EQ(m_shell.held->tip,
+              ResString(IDS_TRAY_TOOLTIP) + L'\n' + ResString(IDS_STATUS_ENABLED));
 }
 
 TEST_F(ThisLanguage, NoTextIsCutByItsControl)
