@@ -49,19 +49,36 @@ CONTROLS = {"decimal": {"decimalTextBox"}, "text": {"textBox", "comboBox"},
 REFERENCE = re.compile(r"^\$\((string|presentation)\.(\w+)\)$")
 
 
+# The Group Policy editor's folder of each language of the applet (res/lang).
+CULTURES = {"ar": "ar-SA", "de": "de-DE", "en-US": "en-US", "es": "es-ES", "fr": "fr-FR",
+            "he": "he-IL", "it": "it-IT", "ja": "ja-JP", "ko": "ko-KR", "nl": "nl-NL",
+            "pl": "pl-PL", "pt-BR": "pt-BR", "ru": "ru-RU", "tr": "tr-TR", "zh-CN": "zh-CN",
+            "zh-TW": "zh-TW"}
+# What a translation keeps as the English has it: environment variables,
+# numbers, registry paths and the applet's value names.
+KEPT = re.compile(r"%\w+%|\d+|\w+(?:\\\w+)+|\b(?:"
+                  + "|".join(sorted(appletFacts.machine_value_names())) + r")\b", re.ASCII)
+
+
 def local(element):
     return element.tag[len(NS):]
+
+
+def string_and_presentation_tables(adml):
+    strings = {item.get("id"): item.text for item in adml.iter(NS + "string") if item.get("id")}
+    presentations = {item.get("id"): item for item in adml.iter(NS + "presentation")}
+    return strings, presentations
 
 
 class AdministrativeTemplates(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.admx = ET.parse(DEPLOY_DIR / "velmo.admx").getroot()
-        cls.adml = ET.parse(DEPLOY_DIR / "en-US" / "velmo.adml").getroot()
+        cls.languages = {path.parent.name: ET.fromstring(path.read_bytes())
+                         for path in sorted(DEPLOY_DIR.glob("*/velmo.adml"))}
+        cls.adml = cls.languages["en-US"]
         cls.policies = cls.admx.findall(f"{NS}policies/{NS}policy")
-        cls.strings = {item.get("id"): item.text for item in cls.adml.iter(NS + "string")
-                       if item.get("id")}
-        cls.presentations = {item.get("id"): item for item in cls.adml.iter(NS + "presentation")}
+        cls.strings, cls.presentations = string_and_presentation_tables(cls.adml)
 
     def resolve(self, reference, kind):
         match = REFERENCE.match(reference or "")
@@ -92,10 +109,37 @@ class AdministrativeTemplates(unittest.TestCase):
         adml_resources = [local(child) for child in self.adml.find(f"{NS}resources")]
         self.assertEqual(adml_resources, ["stringTable", "presentationTable"])
 
-    def test_language_file_meets_the_required_revision(self):
+    def test_every_language_of_the_applet_has_its_language_file(self):
+        tags = {path.stem for path in (appletFacts.SOURCE_DIR / "res" / "lang").glob("*.rc")}
+        self.assertEqual(set(CULTURES), tags)
+        self.assertEqual(set(self.languages), set(CULTURES.values()))
+        for culture in self.languages:
+            with self.subTest(culture=culture):
+                data = (DEPLOY_DIR / culture / "velmo.adml").read_bytes()
+                self.assertFalse(data.startswith(b"\xef\xbb\xbf"), "a byte order mark")
+                data.decode("utf-8")
+
+    def test_translations_hold_what_the_english_holds(self):
         required = self.admx.find(f"{NS}resources").get("minRequiredRevision")
         as_tuple = lambda text: tuple(int(part) for part in text.split("."))
-        self.assertGreaterEqual(as_tuple(self.adml.get("revision")), as_tuple(required))
+        english = {key: set(KEPT.findall(text)) for key, text in self.strings.items()}
+        shape = lambda item: [(local(child), sorted(child.attrib.items())) for child in item.iter()]
+        for culture, adml in self.languages.items():
+            with self.subTest(culture=culture):
+                self.assertGreaterEqual(as_tuple(adml.get("revision")), as_tuple(required))
+                self.assertEqual([local(child) for child in adml.find(f"{NS}resources")],
+                                 ["stringTable", "presentationTable"])
+                strings, presentations = string_and_presentation_tables(adml)
+                self.assertEqual(set(strings), set(self.strings))
+                self.assertEqual(set(presentations), set(self.presentations))
+                for key, kept in english.items():
+                    self.assertLessEqual(kept, set(KEPT.findall(strings[key] or "")), key)
+                for key, presentation in self.presentations.items():
+                    self.assertEqual(shape(presentations[key]), shape(presentation), key)
+                    default = presentation.find(f".//{NS}defaultValue")
+                    if default is not None:
+                        self.assertEqual(presentations[key].find(f".//{NS}defaultValue").text,
+                                         default.text)
 
     def test_every_reference_resolves(self):
         categories = {item.get("name") for item in self.admx.iter(NS + "category")}
