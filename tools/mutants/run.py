@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Hand-made mutants of the product against the test suites: each mutant of
+mutants.txt in turn is applied to a scratch copy of this working tree, the
+x86_64 preset built, and its suites run; the end says which mutants no test
+killed. A tool for a person, not part of the test command: a full run takes
+about an hour.
+
+    tools/mutants/run.py [--scratch DIR] [--out FILE] [WORD ...]
+
+WORD: only the mutants whose line holds it. Where this machine runs the
+shipped i686 exe natively (scripts/install-deps.sh), the mutant's i686
+velmo.exe is built too and driven as the test command's smoke drives it, so
+that what only the 32-bit exe does (its registry view) can be caught."""
+import argparse
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import time
+
+REPO = pathlib.Path(__file__).resolve().parents[2]
+
+
+def unescape(text):
+    out, chars = [], iter(text)
+    for char in chars:
+        if char != "\\":
+            out.append(char)
+            continue
+        following = next(chars, "")
+        out.append({"n": "\n", "t": "\t", "\\": "\\"}.get(following, "\\" + following))
+    return "".join(out)
+
+
+def mutants(words):
+    for number, line in enumerate((REPO / "tools/mutants/mutants.txt").read_text().splitlines(), 1):
+        if not line or line.startswith("#") or not all(word in line for word in words):
+            continue
+        path, old, new, what = line.split("\t")
+        yield number, path, unescape(old), unescape(new), what
+
+
+def run(command, cwd, log, env=None):
+    with open(log, "a") as output:
+        output.write("\n$ " + " ".join(command) + "\n")
+        output.flush()
+        return subprocess.run(command, cwd=cwd, stdout=output, stderr=subprocess.STDOUT,
+                              env=env).returncode
+
+
+def first_failure(log, start):
+    """The suite that failed in what the log gained since start."""
+    with open(log, errors="replace") as text:
+        text.seek(start)
+        for line in text:
+            if "***Failed" in line or "***Timeout" in line or "***Exception" in line:
+                return line.split(":", 1)[-1].split()[0]
+    return "the i686 smoke"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--scratch", default="/tmp/velmo-mutants")
+    parser.add_argument("--out", help="also write the results to this file")
+    parser.add_argument("words", nargs="*")
+    options = parser.parse_args()
+    scratch = pathlib.Path(options.scratch)
+    source = scratch / "src"
+    log = scratch / "run.log"
+    scratch.mkdir(parents=True, exist_ok=True)
+    log.write_text("")
+
+    # The working tree as it stands, committed or not.
+    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "-z"], cwd=REPO,
+                           check=True, capture_output=True).stdout.decode().split("\0")
+    if source.exists():
+        for child in source.iterdir():
+            if child.name != "build":
+                shutil.rmtree(child) if child.is_dir() else child.unlink()
+    for name in filter(None, files):
+        target = source / name
+        target.parent.mkdir(parents=True, exist_ok=True)
+        if (REPO / name).is_file():
+            shutil.copy2(REPO / name, target)
+    (source / "build").mkdir(exist_ok=True)
+    shutil.copy2(REPO / "build/i686", source / "build/i686") if (REPO / "build/i686").exists() else None
+
+    native = (source / "build/i686").exists() and \
+        (source / "build/i686").read_text().startswith("native")
+    env = dict(os.environ)
+    display = None
+    if "DISPLAY" not in env:
+        env["DISPLAY"] = ":131"
+        display = subprocess.Popen(["Xvfb", ":131", "-screen", "0", "1280x800x24", "-nolisten",
+                                    "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(1)
+    presets = ["win64"] + (["win32"] if native else [])
+
+    def build():
+        for preset in presets:
+            if run(["cmake", "--preset", preset], source, log) != 0:
+                return False
+            targets = [] if preset == "win64" else ["--target", "velmo"]
+            if run(["cmake", "--build", "--preset", preset] + targets, source, log) != 0:
+                return False
+        return True
+
+    def suites():
+        if run(["ctest", "--preset", "win64", "--stop-on-failure"], source, log, env) != 0:
+            return False
+        if not native:
+            return True
+        smoke = dict(env, VELMO_EXE=str(source / "build/win32/velmo.exe"))
+        return run(["tests/wine-run.sh", str(source / "build/win64/wineprefix"),
+                    "build/win64/app_startup_tests.exe",
+                    "--gtest_filter=Views/MachineValueView.*/Native"], source, log, smoke) == 0
+
+    print(f"scratch copy in {source}; log in {log}")
+    try:
+        return run_all(options, source, log, build, suites)
+    finally:
+        if display:
+            display.terminate()
+
+
+def run_all(options, source, log, build, suites):
+    if not build() or not suites():
+        print("the unmutated tree does not build or pass: see the log")
+        return 2
+
+    results = []
+    for number, path, old, new, what in mutants(options.words):
+        target = source / path
+        original = target.read_text()
+        if original.count(old) != 1:
+            results.append((number, "NOT APPLIED", what, "text not found once in " + path))
+            print(f"{number:3} NOT APPLIED  {what}")
+            continue
+        started, start = time.time(), log.stat().st_size
+        target.write_text(original.replace(old, new))
+        try:
+            if not build():
+                verdict, by = "BUILD FAILED", ""
+            elif suites():
+                verdict, by = "SURVIVED", ""
+            else:
+                verdict, by = "killed", first_failure(log, start)
+        finally:
+            target.write_text(original)
+        results.append((number, verdict, what, by))
+        print(f"{number:3} {verdict:12} {what}  {by}  ({time.time() - started:.0f} s)", flush=True)
+    build()
+
+    survivors = [row for row in results if row[1] != "killed"]
+    summary = [f"{len(results) - len(survivors)} of {len(results)} mutants killed"]
+    summary += [f"  {row[1]}: line {row[0]}: {row[2]}" for row in survivors]
+    print("\n".join(summary))
+    if options.out:
+        pathlib.Path(options.out).write_text(
+            "\n".join(f"{n}\t{v}\t{w}\t{b}" for n, v, w, b in results) + "\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
