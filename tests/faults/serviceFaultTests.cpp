@@ -65,24 +65,5 @@ TEST_F(ServiceFault, RestartingWithANewSectionShowsTheNewState)
         << ::testing::PrintToString(ReadUserValues());
 }
 
-TEST_F(ServiceFault, SectionShrinkingBelowTheViewIsSurvived)
-{
-    StartEnabled();
-    Withdraw();
-    ASSERT_TRUE(Shows(kStatusUnknownId));
-
-    Publish(Korva::kEnabled, 256);
-
-    // Windows cannot map 512 bytes of it; Wine rounds the section up to a
-    // page and maps the view, so the record reads as published.
-    const UINT expected = velmo_test::RunningUnderWine() ? kStatusEnabledId : kStatusUnknownId;
-    const std::string reading =
-        velmo_test::RunningUnderWine() ? kEnabledReading : kUnknownReading;
-    ASSERT_TRUE(WaitForMoreReadings(reading));
-    EXPECT_TRUE(Shows(expected));
-    EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(ReadUserValues(), (UserValues{0, 1}));
-}
-
 } // namespace
 } // namespace velmo_fault_test

@@ -87,11 +87,6 @@ RecordImage RandomRecord(FuzzRun& run)
     return record;
 }
 
-bool ViewMaps(std::uint64_t sectionSize)
-{
-    return sectionSize >= kViewBytes || velmo_test::RunningUnderWine();
-}
-
 RecordImage Visible(const RecordImage& record, std::uint64_t sectionSize)
 {
     RecordImage visible{};

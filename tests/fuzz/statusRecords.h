@@ -22,10 +22,6 @@ using RecordImage = std::array<std::uint8_t, kViewBytes>;
 // 0, a length other than 4, or bytes at random; the tail sometimes random too.
 RecordImage RandomRecord(FuzzRun& run);
 
-// Whether a 512-byte view of a section of `sectionSize` bytes maps. Wine
-// rounds a section up to a page, so there any section maps.
-bool ViewMaps(std::uint64_t sectionSize);
-
 // The record as a reader sees it in a section of `sectionSize` bytes: past
 // the section's end the page reads as zero, since nothing is written there.
 RecordImage Visible(const RecordImage& record, std::uint64_t sectionSize);

@@ -5,7 +5,7 @@
 
 #include <array>
 #include <cstring>
-#include <stdexcept>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -122,17 +122,36 @@ TEST(GuardedCopy, GuardsEachThreadOnItsOwn)
     EXPECT_TRUE(goodCopy);
 }
 
-// The handler stays out of the way of exceptions raised outside a copy.
+// Counts the exceptions raised with kOutsideACopy and resumes after them.
+constexpr DWORD kOutsideACopy = 0xE0564C4D;
+LONG seenOutside = 0;
+
+LONG CALLBACK CountOutsideACopy(EXCEPTION_POINTERS* exception)
+{
+    if (exception->ExceptionRecord->ExceptionCode != kOutsideACopy)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++seenOutside;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// The handler stays out of the way of exceptions raised outside a copy, and
+// of their last error. A structured exception rather than a C++ throw: the
+// i686 toolchain unwinds throws with DWARF-2 tables, which never pass through
+// a vectored handler, so only this reaches it on the shipped build.
 TEST(GuardedCopy, LeavesOtherExceptionsToTheirHandlers)
 {
     const Pages noAccess(1, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS);
     unsigned char destination[4] = {};
     ASSERT_FALSE(GuardedCopy(destination, noAccess.Page(0), sizeof destination));
 
-    EXPECT_THROW(throw std::runtime_error("thrown after a guarded fault"), std::runtime_error);
+    const std::unique_ptr<void, decltype(&RemoveVectoredExceptionHandler)> later(
+        AddVectoredExceptionHandler(0, &CountOutsideACopy), &RemoveVectoredExceptionHandler);
+    ASSERT_NE(later, nullptr);
+    seenOutside = 0;
     SetLastError(ERROR_INVALID_DATA);
-    EXPECT_THROW(throw std::logic_error("keeps the last error"), std::logic_error);
+    RaiseException(kOutsideACopy, 0, 0, nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+    EXPECT_EQ(seenOutside, 1);
 }
 
 } // namespace

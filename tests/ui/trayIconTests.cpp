@@ -21,8 +21,8 @@ TEST_F(TrayIcon, RecordDescribesTheIconAsTheShellExpectsIt)
     ASSERT_EQ(calls.size(), 1u);
     const TrayCall& add = calls[0];
     EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(add.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V3_SIZE));
-    EXPECT_EQ(add.cbSize, offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID));
+    // The Vista-era record every shell since XP accepts.
+    EXPECT_EQ(add.cbSize, sizeof(void*) == 8 ? 968u : 952u);
     EXPECT_EQ(add.hWnd, Window());
     EXPECT_EQ(add.uID, 1u);
     EXPECT_EQ(add.uFlags, 7u);
