@@ -9,8 +9,7 @@ void QuietApplet(PrefixSettings& settings, bool trace, DWORD periodMs)
         settings.Remove(HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout");
     else
         settings.SetDword(HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", periodMs);
-    settings.SetDword(HKEY_CURRENT_USER, L"PopupForCurrentUser", 0);
-    settings.SetDword(HKEY_CURRENT_USER, L"KorvaLastEnabled", 1);
+    settings.SetQuietUser();
 }
 
 } // namespace velmo_perf

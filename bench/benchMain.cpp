@@ -5,8 +5,8 @@
 #include "bench/processBench.h"
 #include "bench/report.h"
 #include "bench/startupBench.h"
-#include "bench/support/stdoutAside.h"
-#include "app/trayIcons.h"
+#include "bench/stdoutAside.h"
+#include "support/trayIcons.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -67,9 +67,9 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     // What the applet's code prints in this process is not part of the report.
     const velmo_perf::StdoutAside appletOutput(velmo_perf::StdoutAside::To::Nul);
-    if (velmo_app_test::TrayIcons() != 0)
+    if (velmo_test::TrayIcons() != 0)
         velmo_perf::Print("Note: the tray already shows %ld icons of other programs.\n\n",
-                          velmo_app_test::TrayIcons());
+                          velmo_test::TrayIcons());
     bool ok = true;
     // First: the trace switch of this process is settled by the first trace,
     // which must see the poll bench's registry.

@@ -2,13 +2,15 @@
 // (10 ms ticks under Wine) and the Linux scheduler's count (nanoseconds).
 #pragma once
 
-#include "bench/support/processProbe.h"
-#include "bench/support/unixProcess.h"
+#include "support/processProbe.h"
+#include "bench/unixProcess.h"
 
 #include <optional>
 #include <string>
 
 namespace velmo_perf {
+
+using velmo_test::ProcessProbe;
 
 class CpuMeter
 {

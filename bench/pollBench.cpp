@@ -4,8 +4,8 @@
 #include "bench/pollPieces.h"
 #include "bench/quietShell.h"
 #include "bench/report.h"
-#include "bench/support/publisher.h"
-#include "bench/support/stdoutAside.h"
+#include "support/publisher.h"
+#include "bench/stdoutAside.h"
 #include "common/trace.h"
 #include "res/resource.h"
 #include "support/testSupport.h"
@@ -17,6 +17,8 @@
 #include <vector>
 
 namespace velmo_perf {
+
+using velmo_test::Publisher;
 
 namespace {
 
@@ -42,8 +44,7 @@ struct QuietRegistry
     QuietRegistry()
     {
         velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"TRACE", 0);
-        velmo_test::SetDword(HKEY_CURRENT_USER, L"PopupForCurrentUser", 0);
-        velmo_test::SetDword(HKEY_CURRENT_USER, L"KorvaLastEnabled", 1);
+        velmo_test::SetQuietUser();
     }
     velmo_test::ScratchRegistry scratch;
 };

@@ -2,8 +2,8 @@
 
 #include "bench/floorCalls.h"
 #include "bench/report.h"
-#include "bench/support/stdoutAside.h"
-#include "bench/support/unixProcess.h"
+#include "bench/stdoutAside.h"
+#include "bench/unixProcess.h"
 #include "common/trace.h"
 #include "res/resource.h"
 #include "ui/velmoDlg.h"

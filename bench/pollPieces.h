@@ -3,7 +3,7 @@
 #pragma once
 
 #include "bench/pollBench.h"
-#include "bench/support/stats.h"
+#include "bench/stats.h"
 
 class Ckorva2checkDlg;
 

@@ -3,9 +3,9 @@
 #include "bench/appletSettings.h"
 #include "bench/cpuMeter.h"
 #include "bench/report.h"
-#include "bench/support/processProbe.h"
-#include "bench/support/publisher.h"
-#include "app/trayIcons.h"
+#include "support/processProbe.h"
+#include "support/publisher.h"
+#include "support/trayIcons.h"
 #include "bench/trayProgram.h"
 #include "support/testSupport.h"
 
@@ -15,6 +15,9 @@
 #include <string>
 
 namespace velmo_perf {
+
+using velmo_test::Publisher;
+using velmo_test::Snapshot;
 
 namespace {
 
@@ -67,7 +70,7 @@ bool RunIdleBench(int seconds)
     Publisher publisher(L"--status enabled");
     if (!publisher.Ready())
         return Failed("korvapub serve did not make Global\\KorvaStatus.");
-    const long baseline = velmo_app_test::TrayIcons();
+    const long baseline = velmo_test::TrayIcons();
     TrayProgram velmo(VelmoKind());
     if (velmo.WaitForTrayIcons(baseline + 1) < 0)
         return Failed("velmo.exe showed no tray icon.");
@@ -138,7 +141,7 @@ bool RunManyPollsBench(int polls)
     if (!publisher.Ready())
         return Failed("korvapub serve did not make Global\\KorvaStatus.");
 
-    const long baseline = velmo_app_test::TrayIcons();
+    const long baseline = velmo_test::TrayIcons();
     const Stopwatch clock;
     TrayProgram velmo(VelmoKind());
     if (velmo.WaitForTrayIcons(baseline + 1) < 0)

@@ -3,7 +3,7 @@
 // this process, whose trace call prints there, and is pointed elsewhere.
 #pragma once
 
-#include "bench/support/stats.h"
+#include "bench/stats.h"
 
 #include <string>
 

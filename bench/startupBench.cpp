@@ -2,8 +2,8 @@
 
 #include "bench/appletSettings.h"
 #include "bench/report.h"
-#include "bench/support/publisher.h"
-#include "app/trayIcons.h"
+#include "support/publisher.h"
+#include "support/trayIcons.h"
 #include "bench/trayProgram.h"
 
 #include <cstdio>
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace velmo_perf {
+
+using velmo_test::Publisher;
 
 namespace {
 
@@ -87,7 +89,7 @@ bool RunStartupBench(int runs)
         Paragraph("**Set-up failed:** korvapub serve did not make Global\\KorvaStatus.");
         return false;
     }
-    const long baseline = velmo_app_test::TrayIcons();
+    const long baseline = velmo_test::TrayIcons();
     std::vector<TrayProgramKind> kinds = {MinimalTrayKind(), ToyDialogKind(), VelmoKind()};
     TrayProgramKind before;
     if (VelmoBeforeKind(before))

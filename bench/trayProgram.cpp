@@ -1,7 +1,7 @@
 #include "bench/trayProgram.h"
 
 #include "app/appDriver.h"
-#include "app/trayIcons.h"
+#include "support/trayIcons.h"
 #include "support/testSupport.h"
 
 namespace velmo_perf {
@@ -15,8 +15,8 @@ constexpr UINT kWindowCaptionId = 143;
 
 TrayProgramKind VelmoKind()
 {
-    return {"velmo.exe", velmo_app_test::VelmoExePath(), L"#32770",
-            velmo_app_test::VelmoString(kWindowCaptionId)};
+    return {"velmo.exe", velmo_test::VelmoExePath(), L"#32770",
+            velmo_test::VelmoString(kWindowCaptionId)};
 }
 
 bool VelmoBeforeKind(TrayProgramKind& kind)
@@ -26,7 +26,7 @@ bool VelmoBeforeKind(TrayProgramKind& kind)
         return false;
     kind = VelmoKind();
     kind.name = "velmo.exe before";
-    kind.path = velmo_app_test::WindowsPath(before);
+    kind.path = velmo_test::WindowsPath(before);
     return true;
 }
 
@@ -39,12 +39,12 @@ TrayProgramKind MinimalTrayKind()
 TrayProgramKind ToyDialogKind()
 {
     return {"toyDialog.exe", velmo_test::BesideTestExe(L"toyDialog.exe"), L"#32770",
-            velmo_app_test::VelmoString(kWindowCaptionId)};
+            velmo_test::VelmoString(kWindowCaptionId)};
 }
 
 TrayProgram::TrayProgram(const TrayProgramKind& kind, ChildProcess::Output output)
     : m_kind(kind), m_started(m_clock.Now()),
-      m_process(CommandLine(kind.path), ChildProcess::Input::Nul, output)
+      m_process(CommandLine(kind.path), {ChildProcess::Input::Nul, output})
 {
 }
 
@@ -58,7 +58,7 @@ double TrayProgram::WaitForTrayIcons(long icons, DWORD timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (m_process.Running() && GetTickCount64() < deadline) {
-        if (velmo_app_test::TrayIcons() >= icons)
+        if (velmo_test::TrayIcons() >= icons)
             return m_clock.MicrosecondsSince(m_started) / 1000.0;
         Sleep(1);
     }
@@ -68,7 +68,7 @@ double TrayProgram::WaitForTrayIcons(long icons, DWORD timeoutMs)
 bool TrayProgram::Close()
 {
     const std::vector<HWND> windows =
-        velmo_app_test::TopLevelWindows(Id(), m_kind.windowClass.c_str(), m_kind.caption);
+        velmo_test::TopLevelWindows(Id(), m_kind.windowClass.c_str(), m_kind.caption);
     for (HWND window : windows)
         PostMessageW(window, WM_CLOSE, 0, 0);
     const bool ended = !windows.empty() && m_process.WaitForExit(kExitDeadlineMs);
@@ -78,8 +78,8 @@ bool TrayProgram::Close()
 
 bool WaitForTrayToShow(long icons, DWORD timeoutMs)
 {
-    return velmo_app_test::WaitUntil(
-        [icons] { return velmo_app_test::TrayIcons() == icons; }, timeoutMs);
+    return velmo_test::WaitUntil(
+        [icons] { return velmo_test::TrayIcons() == icons; }, timeoutMs);
 }
 
 } // namespace velmo_perf

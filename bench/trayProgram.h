@@ -2,12 +2,15 @@
 // tray icon shows, and closed through its main window.
 #pragma once
 
-#include "bench/support/childProcess.h"
-#include "bench/support/stats.h"
+#include "support/childProcess.h"
+#include "bench/stats.h"
 
 #include <string>
 
 namespace velmo_perf {
+
+using velmo_test::ChildProcess;
+using velmo_test::CommandLine;
 
 struct TrayProgramKind
 {

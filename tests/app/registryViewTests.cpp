@@ -3,7 +3,7 @@
 // other view; were they read, their values' trace records would say so.
 #include "appDriver.h"
 #include "appFixture.h"
-#include "trayIcons.h"
+#include "support/trayIcons.h"
 
 namespace velmo_app_test {
 namespace {
@@ -65,10 +65,10 @@ protected:
     // WM_CLOSE once `entry` was traced.
     void RunUntil(const std::string& entry = {})
     {
-        const long icons = TrayIcons();
+        const long icons = velmo_test::TrayIcons();
         VelmoApp app;
         ASSERT_NE(app.WaitForWindow(), nullptr);
-        EXPECT_TRUE(WaitUntil([icons] { return TrayIcons() == icons + 1; }));
+        EXPECT_TRUE(WaitUntil([icons] { return velmo_test::TrayIcons() == icons + 1; }));
         if (!entry.empty()) {
             EXPECT_TRUE(WaitForEntry(entry));
         }

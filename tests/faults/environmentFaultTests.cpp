@@ -67,7 +67,7 @@ TEST_F(EnvironmentFaultTest, MissingTempDirectoryLeavesTheAppletRunningNormally)
 
 TEST_F(EnvironmentFaultTest, LockedLogoFileKeepsTheBuiltInLogo)
 {
-    const std::wstring exe = velmo_app_test::VelmoExePath();
+    const std::wstring exe = velmo_test::VelmoExePath();
     const std::wstring logo = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"oemlogo.bmp";
     // A logo that would be taken if it could be opened.
     Make<LockedFile>(logo, BitmapFile(64, 42));

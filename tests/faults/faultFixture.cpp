@@ -46,8 +46,7 @@ void FaultTest::TearDown()
 
 void FaultTest::QuietUser()
 {
-    velmo_test::SetDword(HKEY_CURRENT_USER, L"PopupForCurrentUser", 0);
-    velmo_test::SetDword(HKEY_CURRENT_USER, L"KorvaLastEnabled", 1);
+    velmo_test::SetQuietUser();
 }
 
 void FaultTest::Publish(Korva status, DWORD sectionSize)

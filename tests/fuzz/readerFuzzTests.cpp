@@ -5,6 +5,7 @@
 #include "statusRecords.h"
 
 #include "status/IPCKorvaStatus.h"
+#include "support/publisher.h"
 #include "support/testSupport.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +81,7 @@ public:
 
     void Section(std::uint64_t size, std::size_t records)
     {
-        velmo_test::StatusSection section(static_cast<DWORD>(size));
+        velmo_test::TestSection section(static_cast<DWORD>(size));
         ASSERT_TRUE(section.Valid()) << "section of " << size << " bytes";
         IPCKorvaStatus reader;
         bool mapped = false;
@@ -179,7 +180,7 @@ private:
 
 TEST(ReaderFuzz, RandomRecordsInSectionsOfRandomSizeReadAsTheRecordSays)
 {
-    ASSERT_FALSE(velmo_test::StatusSectionExists()) << "another Global\\KorvaStatus is alive";
+    ASSERT_FALSE(velmo_test::SectionExists()) << "another Global\\KorvaStatus is alive";
     FuzzRun run("reader");
     const std::vector<std::uint64_t> sizes = SectionSizes(run, kSectionSizes * run.Scale());
     const std::size_t perSection = (kRecords * run.Scale() + sizes.size() - 1) / sizes.size();

@@ -1,5 +1,6 @@
 #include "statusRecords.h"
 
+#include "support/publisher.h"
 #include "support/testSupport.h"
 
 #include <algorithm>
@@ -94,7 +95,7 @@ RecordImage Visible(const RecordImage& record, std::uint64_t sectionSize)
     return visible;
 }
 
-void Publish(velmo_test::StatusSection& section, const RecordImage& record,
+void Publish(velmo_test::TestSection& section, const RecordImage& record,
              std::uint64_t sectionSize)
 {
     std::memcpy(section.Bytes(), record.data(), Kept(sectionSize));

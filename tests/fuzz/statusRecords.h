@@ -9,7 +9,7 @@
 #include <string>
 
 namespace velmo_test {
-class StatusSection;
+class TestSection;
 }
 
 namespace velmo_fuzz {
@@ -27,7 +27,7 @@ RecordImage RandomRecord(FuzzRun& run);
 RecordImage Visible(const RecordImage& record, std::uint64_t sectionSize);
 
 // Writes what fits of `record` into a section of `sectionSize` bytes.
-void Publish(velmo_test::StatusSection& section, const RecordImage& record,
+void Publish(velmo_test::TestSection& section, const RecordImage& record,
              std::uint64_t sectionSize);
 
 // What ReadStatus gives for a visible record: the status of a record with

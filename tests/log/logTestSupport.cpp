@@ -2,6 +2,7 @@
 
 #include "common/kernelHandle.h"
 #include "common/velmoLog.h"
+#include "support/childProcess.h"
 #include "support/testSupport.h"
 
 #include <gtest/gtest.h>

@@ -19,14 +19,14 @@ SoakDriver::SoakDriver(HWND window, DWORD processId, DWORD holdMs)
     : m_window(window),
       m_processId(processId),
       m_holdMs(holdMs),
-      m_boxCaption(velmo_app_test::VelmoString(kUnknownBoxCaptionId))
+      m_boxCaption(velmo_test::VelmoString(kUnknownBoxCaptionId))
 {
     Serve(L"--status enabled");
 }
 
 std::vector<SoakDriver::Step> SoakDriver::Steps()
 {
-    using velmo_perf::Publisher;
+    using velmo_test::Publisher;
     auto set = [](const wchar_t* arguments) {
         return [arguments] { return Publisher::Set(arguments); };
     };
@@ -99,9 +99,9 @@ void SoakDriver::AnswerBoxes()
     if (m_boxCaption.empty())
         return;
     // A box with only an OK button takes WM_CLOSE as OK.
-    for (HWND box : velmo_app_test::TopLevelWindows(m_processId, L"#32770", m_boxCaption)) {
+    for (HWND box : velmo_test::TopLevelWindows(m_processId, L"#32770", m_boxCaption)) {
         if (PostMessageW(box, WM_CLOSE, 0, 0) &&
-            velmo_app_test::WaitUntil([box] { return !IsWindow(box); }, kSendTimeoutMs))
+            velmo_test::WaitUntil([box] { return !IsWindow(box); }, kSendTimeoutMs))
             ++m_boxesAnswered;
     }
 }

@@ -4,7 +4,7 @@
 // again, and the unknown-status message box is answered.
 #pragma once
 
-#include "bench/support/publisher.h"
+#include "support/publisher.h"
 
 #include <windows.h>
 
@@ -52,7 +52,7 @@ private:
     DWORD m_processId;
     DWORD m_holdMs;
     std::wstring m_boxCaption;
-    std::optional<velmo_perf::Publisher> m_publisher;
+    std::optional<velmo_test::Publisher> m_publisher;
     int m_boxesAnswered = 0;
     std::vector<std::string> m_failures;
 };

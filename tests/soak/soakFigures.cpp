@@ -18,12 +18,12 @@ double Mib(SIZE_T bytes)
 
 } // namespace
 
-velmo_perf::Snapshot Settled(const velmo_perf::ProcessProbe& probe)
+velmo_test::Snapshot Settled(const velmo_test::ProcessProbe& probe)
 {
-    velmo_perf::Snapshot least = probe.Take();
+    velmo_test::Snapshot least = probe.Take();
     for (int i = 0; i < 5; ++i) {
         Sleep(50);
-        const velmo_perf::Snapshot next = probe.Take();
+        const velmo_test::Snapshot next = probe.Take();
         least.handles = std::min(least.handles, next.handles);
         least.memory.privateBytes = std::min(least.memory.privateBytes, next.memory.privateBytes);
         least.memory.workingSet = std::min(least.memory.workingSet, next.memory.workingSet);
@@ -79,7 +79,7 @@ GdiGrowth GdiGrowthOf(const std::map<int, long>& before, const std::map<int, lon
     return growth;
 }
 
-std::string Summary(const velmo_perf::Snapshot& start, const velmo_perf::Snapshot& end,
+std::string Summary(const velmo_test::Snapshot& start, const velmo_test::Snapshot& end,
                     const GdiGrowth& gdi)
 {
     char text[512];
@@ -101,7 +101,7 @@ void Report::Row(const std::string& what, double start, double end, const char* 
     Line(line);
 }
 
-void Report::Comparison(const velmo_perf::Snapshot& start, const velmo_perf::Snapshot& end,
+void Report::Comparison(const velmo_test::Snapshot& start, const velmo_test::Snapshot& end,
                         bool gdiCounted)
 {
     Line("| held by velmo.exe | after warm-up | at the end | change |");
@@ -126,7 +126,7 @@ void Report::Trend(const std::vector<Sample>& samples, std::size_t rows)
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (i % step != 0 && i + 1 != samples.size())
             continue;
-        const velmo_perf::Snapshot& s = samples[i].snapshot;
+        const velmo_test::Snapshot& s = samples[i].snapshot;
         char line[256];
         std::snprintf(line, sizeof line, "| %.0f | %ld | %.2f MiB | %.2f MiB | %ld | %ld |",
                       samples[i].seconds, s.handles, Mib(s.memory.privateBytes),

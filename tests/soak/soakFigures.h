@@ -1,7 +1,7 @@
 // What the soak reads of velmo.exe, and the Markdown it writes about it.
 #pragma once
 
-#include "bench/support/processProbe.h"
+#include "support/processProbe.h"
 
 #include <map>
 #include <string>
@@ -11,7 +11,7 @@ namespace velmo_soak {
 
 // The least of a few readings: a poll holds the section and a key for a
 // moment, and a reading taken then would count them.
-velmo_perf::Snapshot Settled(const velmo_perf::ProcessProbe& probe);
+velmo_test::Snapshot Settled(const velmo_test::ProcessProbe& probe);
 
 // "type 0x10: 12 -> 14" for each type whose count changed; "none" if none did.
 std::string Changes(const std::map<int, long>& before, const std::map<int, long>& after);
@@ -31,13 +31,13 @@ GdiGrowth GdiGrowthOf(const std::map<int, long>& before, const std::map<int, lon
 inline constexpr long kWineDcCacheSize = 64;
 
 // "handles 34 -> 34, private bytes 5.98 -> 5.98 MiB, ...": start and end in a line.
-std::string Summary(const velmo_perf::Snapshot& start, const velmo_perf::Snapshot& end,
+std::string Summary(const velmo_test::Snapshot& start, const velmo_test::Snapshot& end,
                     const GdiGrowth& gdi);
 
 struct Sample
 {
     double seconds;
-    velmo_perf::Snapshot snapshot;
+    velmo_test::Snapshot snapshot;
 };
 
 // Markdown, to standard output and, when VELMO_SOAK_REPORT names a file
@@ -46,7 +46,7 @@ class Report
 {
 public:
     void Line(const std::string& text) { m_text += text + "\n"; }
-    void Comparison(const velmo_perf::Snapshot& start, const velmo_perf::Snapshot& end,
+    void Comparison(const velmo_test::Snapshot& start, const velmo_test::Snapshot& end,
                     bool gdiCounted);
     // At most `rows` of the samples, evenly spread, the last always among them.
     void Trend(const std::vector<Sample>& samples, std::size_t rows);

@@ -5,8 +5,8 @@
 // after the warm-up by default); VELMO_SOAK_REPORT names a file for the
 // figures in Markdown.
 #include "app/appDriver.h"
-#include "bench/support/prefixSettings.h"
-#include "bench/support/processProbe.h"
+#include "support/prefixSettings.h"
+#include "support/processProbe.h"
 #include "soakDriver.h"
 #include "soakFigures.h"
 #include "support/testSupport.h"
@@ -21,8 +21,8 @@
 
 namespace {
 
-using velmo_perf::ProcessProbe;
-using velmo_perf::Snapshot;
+using velmo_test::ProcessProbe;
+using velmo_test::Snapshot;
 using velmo_soak::Settled;
 
 constexpr DWORD kPollPeriodMs = 20;
@@ -50,15 +50,15 @@ long Count(const std::vector<std::string>& entries, const std::string& prefix)
 
 TEST(Soak, VelmoHoldsNoMoreAfterFlippingThroughEveryStatus)
 {
-    const std::wstring caption = velmo_app_test::VelmoString(143);
+    const std::wstring caption = velmo_test::VelmoString(143);
     ASSERT_FALSE(caption.empty()) << "string 143 of velmo.exe";
-    ASSERT_TRUE(velmo_app_test::TopLevelWindows(0, nullptr, caption).empty())
+    ASSERT_TRUE(velmo_test::TopLevelWindows(0, nullptr, caption).empty())
         << "a velmo.exe from elsewhere is running in this prefix";
-    ASSERT_FALSE(velmo_app_test::SectionExists())
+    ASSERT_FALSE(velmo_test::SectionExists())
         << "a Global\\KorvaStatus from elsewhere is alive";
-    const bool gdiCounted = velmo_perf::GdiCountWorks();
+    const bool gdiCounted = velmo_test::GdiCountWorks();
 
-    velmo_perf::PrefixSettings settings;
+    velmo_test::PrefixSettings settings;
     // Tracing on, to count the polls and see every kind of reading.
     settings.SetDword(HKEY_LOCAL_MACHINE, L"TRACE", 1);
     settings.SetDword(HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", kPollPeriodMs);

@@ -1,5 +1,6 @@
 #include "status/IPCKorvaStatus.h"
 
+#include "support/publisher.h"
 #include "support/testSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,8 @@ struct IPCKorvaStatusProbe
 
 namespace {
 
-using velmo_test::StatusSection;
-using velmo_test::StatusSectionExists;
+using velmo_test::TestSection;
+using velmo_test::SectionExists;
 
 TEST(IPCKorvaStatus, ReadsUnknownUntilInitialized)
 {
@@ -30,7 +31,7 @@ TEST(IPCKorvaStatus, ReadsUnknownUntilInitialized)
 
 TEST(IPCKorvaStatus, MissingSectionFailsWithTheSystemError)
 {
-    ASSERT_FALSE(StatusSectionExists());
+    ASSERT_FALSE(SectionExists());
     IPCKorvaStatus reader;
     EXPECT_FALSE(reader.Initialize(FILE_MAP_READ));
     EXPECT_EQ(reader.LastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -39,7 +40,7 @@ TEST(IPCKorvaStatus, MissingSectionFailsWithTheSystemError)
 
 TEST(IPCKorvaStatus, FollowsTheStatusAsThePublisherChangesIt)
 {
-    StatusSection section;
+    TestSection section;
     section.WriteStatus(1);
     IPCKorvaStatus reader;
     ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));
@@ -67,7 +68,7 @@ TEST(IPCKorvaStatus, RecordsWithoutAStatusReadUnknown)
     // 505 would run the status past the end of the view.
     const Record records[] = {{1, 4}, {0xFFFFFFFF, 4}, {0, 0}, {0, 2}, {0, 8}, {0, 505},
                               {0, 0xFFFFFFFF}};
-    StatusSection section;
+    TestSection section;
     IPCKorvaStatus reader;
     ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));
     for (const Record& record : records) {
@@ -82,7 +83,7 @@ TEST(IPCKorvaStatus, RecordsWithoutAStatusReadUnknown)
 
 TEST(IPCKorvaStatus, ReadsOnlyInsideItsView)
 {
-    StatusSection section;
+    TestSection section;
     for (int i = 0; i < 512; ++i)
         section.Bytes()[i] = static_cast<std::uint8_t>(i);
     IPCKorvaStatus reader;
@@ -118,7 +119,7 @@ TEST(IPCKorvaStatus, ReadsOnlyInsideItsView)
 
 TEST(IPCKorvaStatus, ReadsUnknownAfterClose)
 {
-    StatusSection section;
+    TestSection section;
     section.WriteStatus(1);
     IPCKorvaStatus reader;
     ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));
@@ -139,23 +140,23 @@ TEST(IPCKorvaStatus, InitializeAgainReleasesWhatTheFirstHeld)
 {
     IPCKorvaStatus reader;
     {
-        StatusSection section;
+        TestSection section;
         section.WriteStatus(0);
         ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));
         ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));
         EXPECT_EQ(reader.ReadStatus(), kKorvaDisabled);
     }
-    EXPECT_TRUE(StatusSectionExists());
+    EXPECT_TRUE(SectionExists());
     EXPECT_EQ(reader.ReadStatus(), kKorvaDisabled);
     reader.Close();
-    EXPECT_FALSE(StatusSectionExists());
+    EXPECT_FALSE(SectionExists());
 }
 
 TEST(IPCKorvaStatus, RecoversWhenTheSectionAppearsLater)
 {
     IPCKorvaStatus reader;
     ASSERT_FALSE(reader.Initialize(FILE_MAP_READ));
-    StatusSection section;
+    TestSection section;
     section.WriteStatus(1);
     ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));
     EXPECT_EQ(reader.LastError(), 0u);
@@ -164,7 +165,7 @@ TEST(IPCKorvaStatus, RecoversWhenTheSectionAppearsLater)
 
 TEST(IPCKorvaStatus, SurvivesItsViewBeingUnmapped)
 {
-    StatusSection section;
+    TestSection section;
     section.WriteStatus(1);
     IPCKorvaStatus reader;
     ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));
@@ -180,7 +181,7 @@ TEST(IPCKorvaStatus, SurvivesItsViewBeingUnmapped)
 
 TEST(IPCKorvaStatus, SurvivesItsViewLosingAccess)
 {
-    StatusSection section;
+    TestSection section;
     section.WriteStatus(0);
     IPCKorvaStatus reader;
     ASSERT_TRUE(reader.Initialize(FILE_MAP_READ));

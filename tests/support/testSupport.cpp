@@ -10,11 +10,11 @@ namespace velmo_test {
 
 namespace {
 
-HKEY CreateKey(HKEY root, const std::wstring& path, REGSAM view = kNativeView)
+UniqueRegKey CreateKey(HKEY root, const std::wstring& path)
 {
-    HKEY key = nullptr;
-    LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
+    UniqueRegKey key;
+    const LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
     EXPECT_EQ(status, ERROR_SUCCESS) << "creating a test key";
     return key;
 }
@@ -28,16 +28,16 @@ ScratchRegistry::ScratchRegistry()
              std::to_wstring(++serial);
     m_machine = CreateKey(HKEY_CURRENT_USER, m_path + L"\\machine");
     m_user = CreateKey(HKEY_CURRENT_USER, m_path + L"\\user");
-    EXPECT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_machine), ERROR_SUCCESS);
-    EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, m_user), ERROR_SUCCESS);
+    EXPECT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_machine.Get()), ERROR_SUCCESS);
+    EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, m_user.Get()), ERROR_SUCCESS);
 }
 
 ScratchRegistry::~ScratchRegistry()
 {
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCloseKey(m_machine);
-    RegCloseKey(m_user);
+    m_machine.Reset();
+    m_user.Reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
 }
 
@@ -63,14 +63,25 @@ void TracingEnvironment::TearDown()
     m_registry.reset();
 }
 
+UniqueRegKey VelmoKey(HKEY root, REGSAM access, bool create, REGSAM view)
+{
+    UniqueRegKey key;
+    const LONG status =
+        create ? RegCreateKeyExW(root, kVelmoKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 access | view, nullptr, key.Put(), nullptr)
+               : RegOpenKeyExW(root, kVelmoKeyPath, 0, access | view, key.Put());
+    if (status != ERROR_SUCCESS)
+        key.Reset();
+    return key;
+}
+
 void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size,
               REGSAM view)
 {
-    HKEY key = CreateKey(root, kVelmoKeyPath, view);
-    ASSERT_NE(key, nullptr);
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
+    const UniqueRegKey key = VelmoKey(root, KEY_SET_VALUE, true, view);
+    ASSERT_TRUE(key) << "creating the velmo key";
+    EXPECT_EQ(RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 void SetDword(HKEY root, const wchar_t* name, DWORD value, REGSAM view)
@@ -85,37 +96,34 @@ void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD t
              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), view);
 }
 
+void SetQuietUser()
+{
+    for (const NamedDword& value : kQuietUser)
+        SetDword(HKEY_CURRENT_USER, value.name, value.value);
+}
+
 void DeleteValue(HKEY root, const wchar_t* name)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_SET_VALUE | kNativeView, &key) == ERROR_SUCCESS) {
-        RegDeleteValueW(key, name);
-        RegCloseKey(key);
-    }
+    if (const UniqueRegKey key = VelmoKey(root, KEY_SET_VALUE))
+        RegDeleteValueW(key.Get(), name);
 }
 
 void DeleteVelmoKey(HKEY root, REGSAM view)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeW(key, nullptr);
-    RegCloseKey(key);
+    if (const UniqueRegKey key = VelmoKey(root, KEY_ALL_ACCESS, false, view))
+        RegDeleteTreeW(key.Get(), nullptr);
     RegDeleteKeyExW(root, kVelmoKeyPath, view, 0);
 }
 
 bool ReadDword(HKEY root, const wchar_t* name, DWORD& value)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kVelmoKeyPath, 0, KEY_READ | kNativeView, &key) != ERROR_SUCCESS)
-        return false;
+    const UniqueRegKey key = VelmoKey(root, KEY_READ);
     DWORD size = sizeof value;
     DWORD type = 0;
-    const bool read = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                                       &size) == ERROR_SUCCESS &&
-                      type == REG_DWORD && size == sizeof value;
-    RegCloseKey(key);
-    return read;
+    return key &&
+           RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                            &size) == ERROR_SUCCESS &&
+           type == REG_DWORD && size == sizeof value;
 }
 
 std::wstring LogPath()
@@ -200,102 +208,6 @@ LogSetAside::~LogSetAside()
         }
     }
     CVelmoLog::Instance()->Open();
-}
-
-StatusSection::StatusSection(DWORD size)
-{
-    m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,
-                                   L"Global\\KorvaStatus");
-    EXPECT_NE(m_mapping, nullptr) << "creating Global\\KorvaStatus, error " << GetLastError();
-    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS))
-        << "another Global\\KorvaStatus is alive";
-    if (m_mapping)
-        m_view = MapViewOfFile(m_mapping, FILE_MAP_WRITE, 0, 0, size);
-}
-
-StatusSection::~StatusSection()
-{
-    if (m_view)
-        UnmapViewOfFile(m_view);
-    if (m_mapping)
-        CloseHandle(m_mapping);
-}
-
-void StatusSection::Write(std::uint32_t header, std::uint32_t length, std::uint32_t status)
-{
-    ASSERT_TRUE(Valid());
-    const std::uint32_t record[3] = {header, length, status};
-    CopyMemory(m_view, record, sizeof record);
-}
-
-bool StatusSectionExists()
-{
-    const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, L"Global\\KorvaStatus");
-    if (!mapping)
-        return false;
-    CloseHandle(mapping);
-    return true;
-}
-
-ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs)
-{
-    ProcessResult result;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return result;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
-    std::wstring line = commandLine;
-    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return result;
-    }
-
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        DWORD available = 0;
-        while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            char buffer[4096];
-            DWORD got = 0;
-            if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0)
-                break;
-            result.output.append(buffer, got);
-        }
-        if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0)
-            break;
-        if (GetTickCount64() > deadline) {
-            TerminateProcess(process.hProcess, 1);
-            WaitForSingleObject(process.hProcess, 5000);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-            CloseHandle(readEnd);
-            result.exitCode = -1;
-            return result;
-        }
-    }
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        result.output.append(buffer, got);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    result.exitCode = static_cast<int>(code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(readEnd);
-    return result;
 }
 
 std::wstring BesideTestExe(const wchar_t* fileName)

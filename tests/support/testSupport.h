@@ -2,6 +2,8 @@
 // written so far, and a status section made by the test.
 #pragma once
 
+#include "common/regKey.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -31,8 +33,8 @@ public:
 
 private:
     std::wstring m_path;
-    HKEY m_machine = nullptr;
-    HKEY m_user = nullptr;
+    UniqueRegKey m_machine;
+    UniqueRegKey m_user;
 };
 
 // Tracing for a whole test run: the registry redirected to scratch keys,
@@ -49,14 +51,28 @@ private:
     std::optional<ScratchRegistry> m_registry;
 };
 
-// Values under the applet's key path of `root` (real or redirected), in the
-// native view, or in the 32-bit one of 64-bit Windows for KEY_WOW64_32KEY.
+// The applet's key under `root` (real or redirected), opened or created with
+// `access`; empty when it cannot be had.
+UniqueRegKey VelmoKey(HKEY root, REGSAM access, bool create = false, REGSAM view = kNativeView);
+
+// Values under the applet's key path of `root`, in the native view, or in
+// the 32-bit one of 64-bit Windows for KEY_WOW64_32KEY.
 void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size,
               REGSAM view = kNativeView);
 void SetDword(HKEY root, const wchar_t* name, DWORD value, REGSAM view = kNativeView);
 void SetString(HKEY root, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ,
                REGSAM view = kNativeView);
 void DeleteValue(HKEY root, const wchar_t* name);
+
+// A user who has seen "enabled" before and wants no start pop-up, so that a
+// steady "enabled" leaves the window hidden.
+struct NamedDword
+{
+    const wchar_t* name;
+    DWORD value;
+};
+inline constexpr NamedDword kQuietUser[] = {{L"PopupForCurrentUser", 0}, {L"KorvaLastEnabled", 1}};
+void SetQuietUser();
 void DeleteVelmoKey(HKEY root, REGSAM view = kNativeView);
 bool ReadDword(HKEY root, const wchar_t* name, DWORD& value);
 
@@ -97,37 +113,6 @@ private:
     bool m_usable = false;
     DWORD m_moveError = ERROR_SUCCESS;
 };
-
-// Global\KorvaStatus, created and written by the test in the service's place.
-class StatusSection
-{
-public:
-    explicit StatusSection(DWORD size = 512);
-    ~StatusSection();
-    StatusSection(const StatusSection&) = delete;
-    StatusSection& operator=(const StatusSection&) = delete;
-
-    bool Valid() const { return m_view != nullptr; }
-    void Write(std::uint32_t header, std::uint32_t length, std::uint32_t status);
-    void WriteStatus(std::uint32_t status) { Write(0, 4, status); }
-    std::uint8_t* Bytes() const { return static_cast<std::uint8_t*>(m_view); }
-
-private:
-    HANDLE m_mapping = nullptr;
-    void* m_view = nullptr;
-};
-
-// True while anyone holds Global\KorvaStatus open.
-bool StatusSectionExists();
-
-// Runs a program (a Windows path or one beside this test), waits at most
-// `timeoutMs`, and gives its exit code (or -1 on a time-out, after killing it).
-struct ProcessResult
-{
-    int exitCode = -1;
-    std::string output; // standard output and error
-};
-ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 20000);
 
 // Full path of a file in the directory of the running test executable.
 std::wstring BesideTestExe(const wchar_t* fileName);

@@ -1,7 +1,7 @@
-#include "backgroundServer.h"
-
 #include "status/IPCKorvaStatus.h"
-#include "support/testSupport.h"
+#include "support/childProcess.h"
+#include "support/programs.h"
+#include "support/publisher.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,23 @@
 
 namespace {
 
+using velmo_test::ChildProcess;
 using velmo_test::ProcessResult;
-using velmo_test::StatusSectionExists;
+using velmo_test::SectionExists;
 
 ProcessResult Korvapub(const std::wstring& arguments)
 {
-    return velmo_test::RunProcess(KorvapubCommand(arguments));
+    return velmo_test::RunProcess(velmo_test::CommandLine(velmo_test::KorvapubExePath(), arguments));
+}
+
+// `korvapub serve` running beside the test, its output read here; its
+// input a pipe the test holds, or something with nobody behind it.
+ChildProcess Serve(const std::wstring& arguments,
+                   ChildProcess::Input input = ChildProcess::Input::Pipe)
+{
+    const std::wstring program = velmo_test::KorvapubExePath();
+    return ChildProcess(velmo_test::CommandLine(program, L"serve " + arguments),
+                        {input, ChildProcess::Output::Capture, false, program});
 }
 
 // What the applet's own reader makes of the section now.
@@ -48,7 +59,7 @@ TEST(KorvapubArguments, HelpPrintsUsageAndSucceeds)
 // Checked before any section is looked for: none exists here, yet the exit code is 2.
 TEST(KorvapubArguments, MistakesExitTwoWithOneLine)
 {
-    ASSERT_FALSE(StatusSectionExists());
+    ASSERT_FALSE(SectionExists());
     const wchar_t* const mistakes[] = {
         L"",
         L"frobnicate",
@@ -81,7 +92,7 @@ TEST(KorvapubArguments, MistakesExitTwoWithOneLine)
 
 TEST(KorvapubWithoutServer, ClientsFailWithOneLine)
 {
-    ASSERT_FALSE(StatusSectionExists());
+    ASSERT_FALSE(SectionExists());
     const ProcessResult get = Korvapub(L"get");
     EXPECT_EQ(get.exitCode, 1);
     EXPECT_EQ(get.output, kNoSection);
@@ -94,12 +105,12 @@ TEST(KorvapubWithoutServer, ClientsFailWithOneLine)
     EXPECT_EQ(stop.exitCode, 1);
     EXPECT_EQ(stop.output,
               "korvapub: no server is running (Global\\KorvaPubStop does not exist)\r\n");
-    EXPECT_FALSE(StatusSectionExists());
+    EXPECT_FALSE(SectionExists());
 }
 
 TEST(KorvapubServe, PublishesWhatSetWrites)
 {
-    BackgroundServer server(L"");
+    ChildProcess server = Serve(L"");
     ASSERT_EQ(server.FirstLine(),
               "korvapub: serving Global\\KorvaStatus (512 bytes), status 2 (unknown)\r\n");
     EXPECT_EQ(ReaderSees(), kKorvaUnknown);
@@ -137,7 +148,7 @@ TEST(KorvapubServe, PublishesWhatSetWrites)
 
 TEST(KorvapubServe, StartsWithTheGivenStatus)
 {
-    BackgroundServer server(L"--status enabled");
+    ChildProcess server = Serve(L"--status enabled");
     ASSERT_EQ(server.FirstLine(),
               "korvapub: serving Global\\KorvaStatus (512 bytes), status 1 (enabled)\r\n");
     EXPECT_EQ(ReaderSees(), kKorvaEnabled);
@@ -145,7 +156,7 @@ TEST(KorvapubServe, StartsWithTheGivenStatus)
 
 TEST(KorvapubServe, SizesTheSectionAsAsked)
 {
-    BackgroundServer server(L"--size 8192 --status disabled");
+    ChildProcess server = Serve(L"--size 8192 --status disabled");
     ASSERT_EQ(server.FirstLine(),
               "korvapub: serving Global\\KorvaStatus (8192 bytes), status 0 (disabled)\r\n");
     // A view of the whole section spans all that was asked for.
@@ -162,7 +173,7 @@ TEST(KorvapubServe, SizesTheSectionAsAsked)
 
 TEST(KorvapubServe, SecondServerFailsAndTheFirstGoesOn)
 {
-    BackgroundServer first(L"--status enabled");
+    ChildProcess first = Serve(L"--status enabled");
     ASSERT_NE(first.FirstLine(), "");
 
     const ProcessResult second = Korvapub(L"serve --status disabled");
@@ -172,33 +183,33 @@ TEST(KorvapubServe, SecondServerFailsAndTheFirstGoesOn)
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(ReaderSees(), kKorvaEnabled);
     EXPECT_EQ(Korvapub(L"stop").exitCode, 0);
-    EXPECT_EQ(first.WaitForExit(), 0);
+    EXPECT_EQ(first.WaitForExit(), 0u);
 }
 
 TEST(KorvapubServe, StopEndsTheServerAndTheSection)
 {
-    BackgroundServer server(L"");
+    ChildProcess server = Serve(L"");
     ASSERT_NE(server.FirstLine(), "");
-    ASSERT_TRUE(StatusSectionExists());
+    ASSERT_TRUE(SectionExists());
 
     const ProcessResult stop = Korvapub(L"stop");
     EXPECT_EQ(stop.exitCode, 0);
     EXPECT_EQ(stop.output, "");
-    EXPECT_EQ(server.WaitForExit(), 0);
-    EXPECT_FALSE(StatusSectionExists());
+    EXPECT_EQ(server.WaitForExit(), 0u);
+    EXPECT_FALSE(SectionExists());
     EXPECT_EQ(Korvapub(L"stop").exitCode, 1);
     EXPECT_EQ(Korvapub(L"get").output, kNoSection);
 }
 
 TEST(KorvapubServe, EndsWhenItsInputPipeCloses)
 {
-    BackgroundServer server(L"");
+    ChildProcess server = Serve(L"");
     ASSERT_NE(server.FirstLine(), "");
-    ASSERT_TRUE(StatusSectionExists());
+    ASSERT_TRUE(SectionExists());
 
     server.CloseInput();
-    EXPECT_EQ(server.WaitForExit(), 0);
-    EXPECT_FALSE(StatusSectionExists());
+    EXPECT_EQ(server.WaitForExit(), 0u);
+    EXPECT_FALSE(SectionExists());
 }
 
 // As when started with `korvapub serve </dev/null &`: an input that reads as
@@ -207,23 +218,23 @@ TEST(KorvapubServe, KeepsServingWhenInputIsNotAPipe)
 {
     const struct
     {
-        BackgroundServer::Input input;
+        ChildProcess::Input input;
         const char* name;
     } inputs[] = {
-        {BackgroundServer::Input::Nul, "NUL"},
-        {BackgroundServer::Input::File, "a file"},
-        {BackgroundServer::Input::None, "no handle"},
+        {ChildProcess::Input::Nul, "NUL"},
+        {ChildProcess::Input::File, "a file"},
+        {ChildProcess::Input::None, "no handle"},
     };
     for (const auto& input : inputs) {
         SCOPED_TRACE(input.name);
-        BackgroundServer server(L"--status disabled", input.input);
+        ChildProcess server = Serve(L"--status disabled", input.input);
         ASSERT_EQ(server.FirstLine(),
                   "korvapub: serving Global\\KorvaStatus (512 bytes), status 0 (disabled)\r\n");
         // A client's round trip gives a server that wrongly took EOF as a stop time to go.
         EXPECT_EQ(Korvapub(L"get").output, "header=0 length=4 status=0 (disabled)\r\n");
         EXPECT_TRUE(server.Running());
         EXPECT_EQ(Korvapub(L"stop").exitCode, 0);
-        EXPECT_EQ(server.WaitForExit(), 0);
+        EXPECT_EQ(server.WaitForExit(), 0u);
     }
 }
 

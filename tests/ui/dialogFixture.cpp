@@ -209,8 +209,7 @@ std::optional<DWORD> DialogTest::UserValue(const wchar_t* name) const
 
 void DialogTest::QuietUser()
 {
-    SetUser(L"PopupForCurrentUser", 0);
-    SetUser(L"KorvaLastEnabled", 1);
+    velmo_test::SetQuietUser();
 }
 
 void DialogTest::Publish(std::uint32_t status)

@@ -3,6 +3,7 @@
 // and only the tray and the message box replaced by a recording shell.
 #pragma once
 
+#include "support/publisher.h"
 #include "support/testSupport.h"
 #include "ui/shellPort.h"
 #include "ui/velmoDlg.h"
@@ -174,7 +175,7 @@ protected:
 
     ScratchRegistry m_registry;
     FakeShell m_shell;
-    std::optional<StatusSection> m_section;
+    std::optional<velmo_test::TestSection> m_section;
     LogCursor m_log;
     // Last, so it goes first: before the section and the shell it uses.
     std::unique_ptr<Ckorva2checkDlg> m_dialog;

@@ -2,6 +2,7 @@
 // initialisation against real files beside this program and LoadImageW.
 // The tray and the message box go to a recording shell.
 #include "recordingShell.h"
+#include "support/childProcess.h"
 #include "support/testSupport.h"
 
 #include "common/kernelHandle.h"

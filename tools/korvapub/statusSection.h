@@ -34,6 +34,8 @@ public:
     // smaller than the record by someone else.
     StatusRecord Read() const;
     void Write(const StatusRecord& record);
+    // The whole view, for writing more than a record.
+    std::uint8_t* Bytes() const { return static_cast<std::uint8_t*>(m_view.Get()); }
 
 private:
     DWORD Map(DWORD access);

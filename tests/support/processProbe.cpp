@@ -1,4 +1,4 @@
-#include "bench/support/processProbe.h"
+#include "support/processProbe.h"
 
 #include "support/testSupport.h"
 #include "ui/gdiHandles.h"
@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace velmo_perf {
+namespace velmo_test {
 
 namespace {
 
@@ -240,4 +240,4 @@ bool GdiCountWorks()
     return before >= 0 && during == before + kMade && after == before;
 }
 
-} // namespace velmo_perf
+} // namespace velmo_test

@@ -1,8 +1,8 @@
-#include "trayIcons.h"
+#include "support/trayIcons.h"
 
 #include <windows.h>
 
-namespace velmo_app_test {
+namespace velmo_test {
 
 namespace {
 
@@ -29,4 +29,4 @@ long TrayIcons()
     return icons;
 }
 
-} // namespace velmo_app_test
+} // namespace velmo_test

@@ -1,4 +1,4 @@
-#include "bench/support/stdoutAside.h"
+#include "bench/stdoutAside.h"
 
 #include <windows.h>
 

@@ -3,9 +3,9 @@
 // Shell_NotifyIconW(NIM_ADD) call that asked for it is still running.
 #pragma once
 
-namespace velmo_app_test {
+namespace velmo_test {
 
 // Icons shown now; 0 also when the tray window does not exist (yet).
 long TrayIcons();
 
-} // namespace velmo_app_test
+} // namespace velmo_test

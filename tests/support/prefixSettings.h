@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace velmo_perf {
+namespace velmo_test {
 
 class PrefixSettings
 {
@@ -22,6 +22,8 @@ public:
     // Under SOFTWARE\Brenlow\Network_Services\velmo of `root`.
     bool SetDword(HKEY root, const wchar_t* name, DWORD value);
     bool Remove(HKEY root, const wchar_t* name);
+    // The quiet user of the test support.
+    void SetQuietUser();
 
 private:
     struct Saved
@@ -39,4 +41,4 @@ private:
     std::vector<HKEY> m_createdKeys;
 };
 
-} // namespace velmo_perf
+} // namespace velmo_test

@@ -9,7 +9,7 @@
 #include <map>
 #include <optional>
 
-namespace velmo_perf {
+namespace velmo_test {
 
 struct MemorySample
 {
@@ -68,4 +68,4 @@ private:
 // deletes a few objects of its own.
 bool GdiCountWorks();
 
-} // namespace velmo_perf
+} // namespace velmo_test

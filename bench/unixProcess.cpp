@@ -1,4 +1,4 @@
-#include "bench/support/unixProcess.h"
+#include "bench/unixProcess.h"
 
 #include "common/kernelHandle.h"
 #include "common/uniqueHandle.h"

@@ -1,4 +1,4 @@
-#include "bench/support/stats.h"
+#include "bench/stats.h"
 
 #include <algorithm>
 #include <cmath>
