@@ -1,15 +1,18 @@
 // bench.exe: the applet's costs measured in one run, printed as Markdown.
 //   bench.exe [--polls N] [--pieces N] [--startup-runs N]
 //             [--idle-seconds N] [--many-polls N] [--skip poll,startup,idle,polls]
+//   bench.exe --soak-report FILE     (the soak's figures, written up)
 #include "bench/pollBench.h"
 #include "bench/processBench.h"
 #include "bench/report.h"
+#include "bench/soakReport.h"
 #include "bench/startupBench.h"
 #include "bench/stdoutAside.h"
 #include "support/trayIcons.h"
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 namespace {
@@ -62,6 +65,15 @@ bool Wanted(const Options& options, const std::wstring& part)
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 3 && std::wstring(argv[1]) == L"--soak-report") {
+        const std::optional<velmo_test::SoakFigures> figures = velmo_test::ReadSoakFigures(argv[2]);
+        if (!figures || !velmo_perf::OpenReport()) {
+            std::fwprintf(stderr, L"bench: no soak figures in %ls\n", argv[2]);
+            return 2;
+        }
+        velmo_perf::Print("%s", velmo_perf::SoakMarkdown(*figures).c_str());
+        return 0;
+    }
     Options options;
     if (!ParseOptions(argc, argv, options) || !velmo_perf::OpenReport())
         return 2;

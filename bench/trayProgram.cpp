@@ -44,7 +44,7 @@ TrayProgramKind ToyDialogKind()
 
 TrayProgram::TrayProgram(const TrayProgramKind& kind, ChildProcess::Output output)
     : m_kind(kind), m_started(m_clock.Now()),
-      m_process(CommandLine(kind.path), {ChildProcess::Input::Nul, output})
+      m_process(CommandLine(kind.path), {ChildProcess::Input::Nul, output, false, {}})
 {
 }
 

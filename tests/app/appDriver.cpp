@@ -16,7 +16,7 @@ std::wstring ShowWatchDllPath()
 }
 
 VelmoApp::VelmoApp(bool suspended)
-    : m_process(velmo_test::CommandLine(velmo_test::VelmoExePath()), {.suspended = suspended})
+    : m_process(velmo_test::CommandLine(velmo_test::VelmoExePath()), {.suspended = suspended, .inputFile = {}})
 {
 }
 

@@ -2,7 +2,6 @@
 
 
 #include <algorithm>
-#include <sstream>
 
 namespace config_test {
 
@@ -30,17 +29,10 @@ void ConfigTest::SetUp()
 
 Texts ConfigTest::Records() const
 {
-    static const std::string kEntry = "\tENTRY: ";
-    static const std::string kFromConfig = "\tFILE: velmoConfig.cpp\r";
     Texts entries;
-    std::istringstream lines(m_cursor->NewText());
-    for (std::string line; std::getline(lines, line);) {
-        const std::string::size_type entry = line.find(kEntry);
-        const std::string::size_type end = line.rfind("\tLINE: ");
-        if (entry == std::string::npos || end == std::string::npos || end < entry ||
-            !line.ends_with(kFromConfig))
-            continue;
-        entries.push_back(line.substr(entry + kEntry.size(), end - entry - kEntry.size()));
+    for (const velmo_test::TraceRecord& record : m_cursor->Records()) {
+        if (record.file == "velmoConfig.cpp")
+            entries.push_back(record.entry);
     }
     return entries;
 }

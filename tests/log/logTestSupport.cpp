@@ -48,40 +48,6 @@ std::string LinesWith(const std::string& text, const std::string& tag)
     return kept;
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::string::size_type begin = 0;
-    while (begin < text.size()) {
-        std::string::size_type end = text.find('\n', begin);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(begin, end - begin);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        begin = end + 1;
-    }
-    return lines;
-}
-
-std::string EntryOf(const std::string& record)
-{
-    const std::string::size_type begin = record.find("\tENTRY: ");
-    const std::string::size_type end = record.rfind("\tLINE: ");
-    if (begin == std::string::npos || end == std::string::npos || end < begin)
-        return record;
-    return record.substr(begin + 8, end - begin - 8);
-}
-
-std::vector<std::string> EntriesOf(const std::vector<std::string>& records)
-{
-    std::vector<std::string> entries;
-    for (const std::string& record : records)
-        entries.push_back(EntryOf(record));
-    return entries;
-}
-
 ChildRun RunChild(const char* caseName, const std::string& tag)
 {
     const velmo_test::LogCursor cursor;
@@ -90,8 +56,8 @@ ChildRun RunChild(const char* caseName, const std::string& tag)
 
     ChildRun run;
     run.exitCode = process.exitCode;
-    run.output = Lines(process.output);
-    run.records = Lines(LinesWith(cursor.NewText(), tag));
+    run.output = velmo_test::Lines(process.output);
+    run.records = velmo_test::Lines(LinesWith(cursor.NewText(), tag));
     return run;
 }
 

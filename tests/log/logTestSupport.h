@@ -2,12 +2,18 @@
 // switch on its own, and readers of what it printed and logged.
 #pragma once
 
+#include "support/testSupport.h"
+
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 namespace log_test {
+
+using velmo_test::EntriesOf;
+using velmo_test::EntryOf;
+using velmo_test::Lines;
 
 // What the log prints on standard output about itself.
 inline constexpr const char* kNotEnabledLine = "velmolog: logging not enabled in the registry";
@@ -37,13 +43,6 @@ ChildRun RunChild(const char* caseName, const std::string& tag);
 // The lines of `text` that contain `tag`, each with its line end: other
 // processes of the prefix may write to the log at the same time.
 std::string LinesWith(const std::string& text, const std::string& tag);
-
-// Text split at LF, each line without its CR; no empty last line.
-std::vector<std::string> Lines(const std::string& text);
-
-// The ENTRY field of a record line, or the whole line when it is not one.
-std::string EntryOf(const std::string& record);
-std::vector<std::string> EntriesOf(const std::vector<std::string>& records);
 
 // Named events the "shared" child and its parent meet at.
 std::wstring HeldEventName(const std::string& tag);

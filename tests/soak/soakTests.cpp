@@ -2,13 +2,14 @@
 // reading, the section goes and comes back, the window is shown and hidden
 // and the unknown-status box is answered: what it holds at the end must be
 // what it held after warming up. VELMO_SOAK_SECONDS sets the length (25 s
-// after the warm-up by default); VELMO_SOAK_REPORT names a file for the
-// figures in Markdown.
+// after the warm-up by default); VELMO_SOAK_FIGURES names a file (a Unix
+// path) for the figures, which the bench writes up.
 #include "app/appDriver.h"
 #include "support/prefixSettings.h"
 #include "support/processProbe.h"
 #include "soakDriver.h"
-#include "soakFigures.h"
+#include "soakReadings.h"
+#include "support/soakFigures.h"
 #include "support/testSupport.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +99,7 @@ TEST(Soak, VelmoHoldsNoMoreAfterFlippingThroughEveryStatus)
 
     const ULONGLONG began = GetTickCount64();
     auto elapsed = [began] { return static_cast<double>(GetTickCount64() - began) / 1000.0; };
-    std::vector<velmo_soak::Sample> samples{{0, start}};
+    std::vector<velmo_test::SoakSample> samples{{0, start}};
     int rounds = 0;
     while (elapsed() < SoakSeconds()) {
         ASSERT_TRUE(driver.RunRound()) << driver.Failures().back();
@@ -113,30 +114,15 @@ TEST(Soak, VelmoHoldsNoMoreAfterFlippingThroughEveryStatus)
     const long polls = Count(entries, "Retrieved KorvaStatus: ");
     const int boxes = driver.BoxesAnswered() - boxesBefore;
 
-    velmo_soak::Report report;
-    const auto number = [](double value) { return std::to_string(static_cast<long>(value)); };
-    report.Line("velmo.exe for " + number(seconds) + " s after " + number(warmUpRounds) +
-                " warm-up rounds: " + number(rounds) + " rounds of " +
-                number(static_cast<double>(driver.StepsPerRound())) + " steps, " +
-                number(polls) + " polls (period " + number(kPollPeriodMs) + " ms; one every " +
-                number(seconds * 1000 / std::max(polls, 1L)) + " ms on average), " +
-                number(boxes) + " unknown-status boxes answered.");
-    report.Line("");
-    report.Comparison(start, end, gdiCounted);
-    report.Line("Handles by type, changed: " + velmo_soak::Changes(handleTypesBefore,
-                                                                  probe.HandlesByType()) +
-                ". GDI objects by type, changed: " +
-                velmo_soak::Changes(gdiTypesBefore, gdiTypesAfter) + " (" +
-                std::to_string(gdi.cacheTriplets) + " DC, region and bitmap together: Wine's "
-                "cache of window DCs; " + std::to_string(gdi.others + gdi.unpaired) +
-                " others).");
-    report.Line("");
-    report.Line("<!-- value soak-summary=" + velmo_soak::Summary(start, end, gdi) + " over " +
-                std::to_string(rounds) + " rounds and " + std::to_string(polls) + " polls. -->");
-    report.Line("After each round (the least of six readings 50 ms apart):");
-    report.Line("");
-    report.Trend(samples, 12);
-    report.Publish();
+    if (const char* path = std::getenv("VELMO_SOAK_FIGURES")) {
+        const velmo_test::SoakFigures figures{
+            seconds, warmUpRounds, rounds, static_cast<long>(driver.StepsPerRound()), polls,
+            static_cast<long>(kPollPeriodMs), boxes, gdiCounted, gdi.cacheTriplets,
+            gdi.others + gdi.unpaired, samples, handleTypesBefore, probe.HandlesByType(),
+            gdiTypesBefore, gdiTypesAfter};
+        EXPECT_TRUE(velmo_test::WriteSoakFigures(figures, velmo_test::WindowsPath(path)))
+            << "the figures could not be written to " << path;
+    }
 
     EXPECT_TRUE(app.Process().Running()) << "velmo.exe ended during the soak";
     EXPECT_LE(end.handles - start.handles, kHandleTolerance);

@@ -155,7 +155,7 @@ std::string ChildProcess::Written()
 
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs)
 {
-    ChildProcess child(commandLine, {ChildProcess::Input::Own, ChildProcess::Output::Capture});
+    ChildProcess child(commandLine, {ChildProcess::Input::Own, ChildProcess::Output::Capture, false, {}});
     ProcessResult result;
     if (!child.Started())
         return result;

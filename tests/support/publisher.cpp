@@ -62,7 +62,7 @@ Publisher::Publisher(Korva status, DWORD sectionSize) : Publisher(ServeArguments
 
 Publisher::Publisher(const std::wstring& arguments)
     : m_server(CommandLine(KorvapubExePath(), L"serve " + arguments),
-               {ChildProcess::Input::Pipe, ChildProcess::Output::Nul})
+               {ChildProcess::Input::Pipe, ChildProcess::Output::Nul, false, {}})
 {
     m_ready = m_server.Started() && WaitUntil(&SectionExists);
 }

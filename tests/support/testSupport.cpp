@@ -1,5 +1,6 @@
 #include "support/testSupport.h"
 
+#include "common/kernelHandle.h"
 #include "common/trace.h"
 
 #include <algorithm>
@@ -145,41 +146,84 @@ std::uintmax_t FileSize(const std::wstring& path)
 
 } // namespace
 
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::optional<TraceRecord> ParseRecord(const std::string& line)
+{
+    static const std::string kEntry = "\tENTRY: ";
+    static const std::string kLine = "\tLINE: ";
+    static const std::string kFile = "\tFILE: ";
+    const std::string::size_type entry = line.find(kEntry);
+    const std::string::size_type number = line.rfind(kLine);
+    const std::string::size_type file = line.rfind(kFile);
+    if (entry == std::string::npos || number == std::string::npos || file == std::string::npos ||
+        number < entry || file < number)
+        return std::nullopt;
+    std::string fileName = line.substr(file + kFile.size());
+    if (!fileName.empty() && fileName.back() == '\r')
+        fileName.pop_back();
+    return TraceRecord{line.substr(entry + kEntry.size(), number - entry - kEntry.size()),
+                       fileName};
+}
+
+std::string EntryOf(const std::string& line)
+{
+    const std::optional<TraceRecord> record = ParseRecord(line);
+    return record ? record->entry : line;
+}
+
+std::vector<std::string> EntriesOf(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> entries;
+    for (const std::string& line : lines)
+        entries.push_back(EntryOf(line));
+    return entries;
+}
+
 LogCursor::LogCursor() : m_start(FileSize(LogPath())) {}
 
 std::string LogCursor::NewText() const
 {
-    HANDLE file = CreateFileW(LogPath().c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
+    const UniqueKernelHandle file(FileHandle(CreateFileW(
+        LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     std::string text;
     LARGE_INTEGER offset;
     offset.QuadPart = static_cast<LONGLONG>(m_start);
-    if (SetFilePointerEx(file, offset, nullptr, FILE_BEGIN)) {
+    if (file && SetFilePointerEx(file.Get(), offset, nullptr, FILE_BEGIN)) {
         char buffer[4096];
         DWORD got = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
             text.append(buffer, got);
     }
-    CloseHandle(file);
     return text;
+}
+
+std::vector<TraceRecord> LogCursor::Records() const
+{
+    std::vector<TraceRecord> records;
+    for (const std::string& line : Lines(NewText())) {
+        if (std::optional<TraceRecord> record = ParseRecord(line))
+            records.push_back(std::move(*record));
+    }
+    return records;
 }
 
 std::vector<std::string> LogCursor::Entries() const
 {
     std::vector<std::string> entries;
-    std::istringstream lines(NewText());
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::string::size_type begin = line.find("ENTRY: ");
-        if (begin == std::string::npos)
-            continue;
-        const std::string::size_type end = line.rfind("\tLINE: ");
-        entries.push_back(line.substr(begin + 7, end == std::string::npos ? std::string::npos
-                                                                          : end - begin - 7));
-    }
+    for (const TraceRecord& record : Records())
+        entries.push_back(record.entry);
     return entries;
 }
 

@@ -79,13 +79,29 @@ bool ReadDword(HKEY root, const wchar_t* name, DWORD& value);
 // The trace log of this prefix, %WINDIR%\Temp\velmo.log.
 std::wstring LogPath();
 
-// Remembers where the log ends now; Entries() gives the ENTRY texts of the
-// records written after that point, in order.
+// Text split at LF, each line without its CR; no empty last line.
+std::vector<std::string> Lines(const std::string& text);
+
+// A record of the log: "[ time ]\tENTRY: message\tLINE: n\tFILE: name".
+struct TraceRecord
+{
+    std::string entry;
+    std::string file;
+};
+// The record a log line (without its LF) holds, or nothing when it holds none.
+std::optional<TraceRecord> ParseRecord(const std::string& line);
+// The ENTRY field of a line, or the whole line when it is not a record.
+std::string EntryOf(const std::string& line);
+std::vector<std::string> EntriesOf(const std::vector<std::string>& lines);
+
+// Remembers where the log ends now; the rest reads what was written after
+// that point, in order.
 class LogCursor
 {
 public:
     LogCursor();
     std::string NewText() const;
+    std::vector<TraceRecord> Records() const;
     std::vector<std::string> Entries() const;
 
 private:

@@ -94,9 +94,11 @@ fi
 
 if [ "$soak" = 1 ]; then
   echo "soak: $soak_seconds s" >&2
-  VELMO_SOAK_SECONDS=$soak_seconds VELMO_SOAK_REPORT="$out/soak.md" \
+  VELMO_SOAK_SECONDS=$soak_seconds VELMO_SOAK_FIGURES="$out/soak.figures" \
     "$WINE" "$b64/soak_tests.exe" >"$out/soak.log" 2>&1 || {
       echo "the soak failed:" >&2; tail -30 "$out/soak.log" >&2; }
+  [ ! -s "$out/soak.figures" ] ||
+    "$WINE" "$b64/bench.exe" --soak-report "Z:$out/soak.figures" >"$out/soak.md"
   {
     echo "Run of $(date -u '+%Y-%m-%d %H:%M UTC'), VELMO_SOAK_SECONDS=$soak_seconds:"
     echo
