@@ -118,11 +118,12 @@ TEST_F(AutomaticPopUp, UnknownReadingsNeverWriteTheLastEnabledRecord)
 // A pop-up the tray was not ready for (at logon) is owed, not lost, and the
 // window shows only once the icon can bring it back.
 
+// The add that a restarted task bar announces: the ShellBehaviours cases of
+// trayIconTests.cpp.
 struct OwedPopUp
 {
     const char* name;
     bool userWantsPopUp;       // reason B; otherwise reason A, new to "enabled"
-    bool taskbarAnnounced;     // the add succeeds on "TaskbarCreated", else at a poll
     std::uint32_t lastReading; // before the icon is in: news of "enabled" may go stale
     bool popsUp;
 };
@@ -154,10 +155,7 @@ TEST_P(TrayNotReady, WindowShowsOnceWhenTheIconIsIn)
         }
 
         m_shell.running = true;
-        if (way.taskbarAnnounced)
-            Send(RegisterWindowMessageW(L"TaskbarCreated"));
-        else
-            Poll();
+        Poll();
         EXPECT_EQ(m_shell.trayCalls.back().message, static_cast<DWORD>(NIM_ADD));
         EXPECT_EQ(Visible(), way.popsUp);
         EXPECT_EQ(watch.ShowsSeen(), way.popsUp ? 1 : 0);
@@ -173,12 +171,10 @@ TEST_P(TrayNotReady, WindowShowsOnceWhenTheIconIsIn)
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, TrayNotReady,
-    ::testing::Values(OwedPopUp{"NewToEnabledAtAPoll", false, false, kEnabled, true},
-                      OwedPopUp{"NewToEnabledAtTaskbarCreated", false, true, kEnabled, true},
-                      OwedPopUp{"NewToEnabledNoMore", false, false, kDisabled, false},
-                      OwedPopUp{"WantsPopUpAtAPoll", true, false, kEnabled, true},
-                      OwedPopUp{"WantsPopUpAtTaskbarCreated", true, true, kEnabled, true},
-                      OwedPopUp{"WantsPopUpWhateverTheStatus", true, false, kDisabled, true}),
+    ::testing::Values(OwedPopUp{"NewToEnabled", false, kEnabled, true},
+                      OwedPopUp{"NewToEnabledNoMore", false, kDisabled, false},
+                      OwedPopUp{"WantsPopUp", true, kEnabled, true},
+                      OwedPopUp{"WantsPopUpWhateverTheStatus", true, kDisabled, true}),
     [](const ::testing::TestParamInfo<OwedPopUp>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
