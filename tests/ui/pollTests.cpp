@@ -14,9 +14,13 @@ namespace {
 const char kWarningTrace7[] =
     "Korva Status could not be retrieved 7 times - the velmosrv service is probably not running.";
 
-bool StartsWith(const std::string& text, const std::string& prefix)
+
+std::size_t CountStartingWith(const std::vector<std::string>& entries, const std::string& prefix)
 {
-    return text.compare(0, prefix.size(), prefix) == 0;
+    std::size_t count = 0;
+    for (const std::string& entry : entries)
+        count += entry.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+    return count;
 }
 
 std::wstring WarningText(unsigned seconds)
@@ -55,8 +59,8 @@ struct Hysteresis
 {
     const char* name;
     std::optional<DWORD> required; // NumPollsForDisabled; else the default 7
+    int tracedCount;               // the count the switch's trace names; 0: no such trace
     std::vector<Readings> runs;
-    int tracedCount; // the count the switch's trace names; 0: no such trace
 };
 
 void PrintTo(const Hysteresis& row, std::ostream* out)
@@ -99,10 +103,8 @@ TEST_P(DisabledHysteresis, KeepsEnabledOnDisplayUntilDisabledRepeats)
             EXPECT_EQ(UserValue(L"KorvaLastEnabled"), run.shown == kDisabled ? 0u : 1u);
         }
     }
-    std::size_t switchTraces = 0;
-    for (const std::string& entry : Traces())
-        switchTraces += StartsWith(entry, "Got 'disabled' status") ? 1 : 0;
-    EXPECT_EQ(switchTraces, row.tracedCount != 0 ? 1u : 0u);
+    EXPECT_EQ(CountStartingWith(Traces(), "Got 'disabled' status"),
+              row.tracedCount != 0 ? 1u : 0u);
     if (row.tracedCount != 0) {
         EXPECT_EQ(TraceCount("Got 'disabled' status " + std::to_string(row.tracedCount) +
                              " times - changing displayed status to 'disabled'."),
@@ -113,23 +115,15 @@ TEST_P(DisabledHysteresis, KeepsEnabledOnDisplayUntilDisabledRepeats)
 INSTANTIATE_TEST_SUITE_P(
     Runs, DisabledHysteresis,
     ::testing::Values(
-        Hysteresis{"SixKeepEnabledAndTheSeventhSwitches",
-                   std::nullopt,
-                   {{kDisabled, 6, kEnabled}, {kDisabled, 3, kDisabled}},
-                   7},
-        Hysteresis{"ZeroRequiredSwitchesAtOnceUntraced", 0u, {{kDisabled, 1, kDisabled}}, 0},
-        Hysteresis{"OneRequiredSwitchesAtOnceTraced", 1u, {{kDisabled, 1, kDisabled}}, 1},
-        Hysteresis{"EnabledReadingRestartsTheCount",
-                   std::nullopt,
-                   {{kDisabled, 3, kEnabled},
-                    {kEnabled, 1, kEnabled},
-                    {kDisabled, 6, kEnabled},
-                    {kDisabled, 1, kDisabled}},
-                   7},
-        Hysteresis{"UnknownShowsAtOnceAndDisabledFollowsAtOnce",
-                   std::nullopt,
-                   {{kDisabled, 2, kEnabled}, {kUnknown, 1, kUnknown}, {kDisabled, 1, kDisabled}},
-                   0}),
+        Hysteresis{"SixKeepEnabledAndTheSeventhSwitches", {}, 7,
+                   {{kDisabled, 6, kEnabled}, {kDisabled, 3, kDisabled}}},
+        Hysteresis{"ZeroRequiredSwitchesAtOnceUntraced", 0u, 0, {{kDisabled, 1, kDisabled}}},
+        Hysteresis{"OneRequiredSwitchesAtOnceTraced", 1u, 1, {{kDisabled, 1, kDisabled}}},
+        Hysteresis{"EnabledReadingRestartsTheCount", {}, 7,
+                   {{kDisabled, 3, kEnabled}, {kEnabled, 1, kEnabled}, {kDisabled, 6, kEnabled},
+                    {kDisabled, 1, kDisabled}}},
+        Hysteresis{"UnknownShowsAtOnceAndDisabledFollowsAtOnce", {}, 0,
+                   {{kDisabled, 2, kEnabled}, {kUnknown, 1, kUnknown}, {kDisabled, 1, kDisabled}}}),
     [](const ::testing::TestParamInfo<Hysteresis>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -150,9 +144,9 @@ struct Warning
     std::optional<DWORD> retries; // KorvaStatusInitMaxRetries; else the default 7
     bool iconAdded;               // else the shell takes no icon
     LONG exStyle;                 // of the window, from the first poll on
-    std::vector<Attempts> attempts;
+    UINT type;                    // of each box
     std::vector<unsigned> seconds; // each box reports
-    UINT type;
+    std::vector<Attempts> attempts;
 };
 
 void PrintTo(const Warning& row, std::ostream* out)
@@ -199,10 +193,8 @@ TEST_P(UnknownWarning, ComesOnceARunAtTheRetryCountWithItsSeconds)
         // Shown with it, unless no icon could bring the window back.
         EXPECT_EQ(box.ownerVisible, row.iconAdded);
     }
-    std::size_t warningTraces = 0;
-    for (const std::string& entry : Traces())
-        warningTraces += StartsWith(entry, "Korva Status could not be retrieved") ? 1 : 0;
-    EXPECT_EQ(warningTraces, row.seconds.size());
+    EXPECT_EQ(CountStartingWith(Traces(), "Korva Status could not be retrieved"),
+              row.seconds.size());
     EXPECT_EQ(TraceCount("Korva Status could not be retrieved " +
                          std::to_string(row.retries.value_or(7)) +
                          " times - the velmosrv service is probably not running."),
@@ -219,52 +211,22 @@ constexpr UINT kBox = MB_ICONERROR;
 INSTANTIATE_TEST_SUITE_P(
     Attempts, UnknownWarning,
     ::testing::Values(
-        Warning{"AtTheSeventhReading",
-                std::nullopt,
-                true,
-                0,
-                {{kUnknown, 6, 0}, {kUnknown, 1, 1}},
-                {60},
-                kBox},
-        Warning{"OncePerRun",
-                std::nullopt,
-                true,
-                0,
+        Warning{"AtTheSeventhReading", {}, true, 0, kBox, {60},
+                {{kUnknown, 6, 0}, {kUnknown, 1, 1}}},
+        Warning{"OncePerRun", {}, true, 0, kBox, {60, 60},
                 {{kUnknown, 7, 1}, {kUnknown, 10, 1}, {kEnabled, 1, 1}, {kUnknown, 6, 1},
-                 {kUnknown, 1, 2}},
-                {60, 60},
-                kBox},
-        Warning{"NeverWithZeroRetries", 0u, true, 0, {{kUnknown, 21, 0}}, {}, kBox},
-        Warning{"InTheFirstPollWithOneRetry", 1u, true, 0, {{kUnknown, 1, 1}}, {0}, kBox},
-        Warning{"CountedExactlyWhileTheIconIsNotYetAdded",
-                3u,
-                false,
-                0,
-                {{kUnknown, 2, 0}, {kUnknown, 1, 1}},
-                {20},
-                kBox},
-        Warning{"BadReadingsCountAsAttempts",
-                std::nullopt,
-                true,
-                0,
-                {{kUnknown, 1, 0}, {kBadValue, 3, 0}, {kUnknown, 2, 0}, {kUnknown, 1, 1}},
-                {60},
-                kBox},
+                 {kUnknown, 1, 2}}},
+        Warning{"NeverWithZeroRetries", 0u, true, 0, kBox, {}, {{kUnknown, 21, 0}}},
+        Warning{"InTheFirstPollWithOneRetry", 1u, true, 0, kBox, {0}, {{kUnknown, 1, 1}}},
+        Warning{"CountedExactlyWhileTheIconIsNotYetAdded", 3u, false, 0, kBox, {20},
+                {{kUnknown, 2, 0}, {kUnknown, 1, 1}}},
+        Warning{"BadReadingsCountAsAttempts", {}, true, 0, kBox, {60},
+                {{kUnknown, 1, 0}, {kBadValue, 3, 0}, {kUnknown, 2, 0}, {kUnknown, 1, 1}}},
         // A mirrored window reads right to left without WS_EX_RTLREADING.
-        Warning{"RightToLeftReadingWindow",
-                std::nullopt,
-                true,
-                WS_EX_RTLREADING,
-                {{kUnknown, 7, 1}},
-                {60},
-                kBox | MB_RTLREADING},
-        Warning{"MirroredWindow",
-                std::nullopt,
-                true,
-                WS_EX_LAYOUTRTL,
-                {{kUnknown, 7, 1}},
-                {60},
-                kBox | MB_RTLREADING | MB_RIGHT}),
+        Warning{"RightToLeftReadingWindow", {}, true, WS_EX_RTLREADING, kBox | MB_RTLREADING,
+                {60}, {{kUnknown, 7, 1}}},
+        Warning{"MirroredWindow", {}, true, WS_EX_LAYOUTRTL, kBox | MB_RTLREADING | MB_RIGHT,
+                {60}, {{kUnknown, 7, 1}}}),
     [](const ::testing::TestParamInfo<Warning>& info) { return std::string(info.param.name); });
 
 using UnknownStatusWarning = DialogTest;
