@@ -1,6 +1,7 @@
 // The tray around the real applet: a task bar that restarts and forgets the
-// icon, one that announces a restart but kept it, and a flood of callback
-// messages with arbitrary parameters.
+// icon, and a flood of callback messages with arbitrary parameters. A restart
+// announced while the shell kept the icon, and the other shells' ways, are
+// the TrayProtocol and ShellBehaviours cases of tests/ui/trayIconTests.cpp.
 #include "faultFixture.h"
 
 #include <shellapi.h>
@@ -67,21 +68,6 @@ TEST_F(TrayFault, RestartedTaskbarGetsTheIconBack)
     EXPECT_TRUE(WaitUntil([&] { return ShellHoldsIcon(m_app->Window()); }));
     EXPECT_EQ(Count(kFailedAdd), 0);
     EXPECT_TRUE(Shows(kStatusEnabledId));
-    EXPECT_TRUE(StillRunning());
-}
-
-TEST_F(TrayFault, TaskbarRestartAnnouncedWhileTheIconIsHeldStopsTheAddsSoon)
-{
-    AnnounceTaskbarRestart();
-
-    // An add of an icon the shell holds fails; the applet must not go on
-    // adding it at every poll, while its real icon no longer follows.
-    ASSERT_TRUE(WaitForMoreReadings(kEnabledReading));
-    const long failures = Count(kFailedAdd);
-    EXPECT_LE(failures, 1);
-    ASSERT_TRUE(WaitForMoreReadings(kEnabledReading));
-    EXPECT_EQ(Count(kFailedAdd), failures);
-    EXPECT_TRUE(ShellHoldsIcon(m_app->Window()));
     EXPECT_TRUE(StillRunning());
 }
 

@@ -253,104 +253,87 @@ protected:
 
 using Records = std::vector<std::string>;
 
-TEST_F(OemLogoTest, PictureOfTheLargestSizeIsShown)
+// What stands at "oemlogo.bmp" beside the program.
+enum class Logo { kBitmap, kPng, kEmptyFile, kDirectory, kBitmapHeldOpen, kNothing };
+
+struct LogoCase
 {
-    const Picture picture = TestPicture(64, 42);
-    WriteLogo(BitmapFile(picture));
-    const Outcome outcome = StartDialog();
-    ExpectSamePicture(outcome.shown, picture);
-    EXPECT_EQ(outcome.records, Records{});
+    const char* name;
+    Logo logo;
+    int width, height; // of the bitmap's picture
+    size_t fileSize;   // of the bitmap's file; 0: as its headers and pixels need
+    bool shown;        // else the built-in logo
+    std::string record; // the loader's one record; empty: none
+};
+
+void PrintTo(const LogoCase& row, std::ostream* out)
+{
+    *out << row.name;
 }
 
-TEST_F(OemLogoTest, PictureOfOnePixelIsShown)
+class OemLogo : public OemLogoTest, public ::testing::WithParamInterface<LogoCase>
 {
-    const Picture picture = TestPicture(1, 1);
-    WriteLogo(BitmapFile(picture));
-    const Outcome outcome = StartDialog();
-    ExpectSamePicture(outcome.shown, picture);
-    EXPECT_EQ(outcome.records, Records{});
-}
+};
 
-TEST_F(OemLogoTest, FileOfExactly15360BytesIsAccepted)
+TEST_P(OemLogo, IsShownWithinTheLimitsAndElseTracedOnce)
 {
-    const Picture picture = TestPicture(64, 42);
-    WriteLogo(BitmapFile(picture, kLargestFile));
-    const Outcome outcome = StartDialog();
-    ExpectSamePicture(outcome.shown, picture);
-    EXPECT_EQ(outcome.records, Records{});
-}
-
-TEST_F(OemLogoTest, FileOneByteLargerIsRejectedForItsSize)
-{
-    WriteLogo(BitmapFile(TestPicture(64, 42), kLargestFile + 1));
-    const Outcome outcome = StartDialog();
-    ExpectBuiltInLogo(outcome.shown);
-    EXPECT_EQ(outcome.records, Records{kBadFileSize});
-}
-
-TEST_F(OemLogoTest, EmptyFileIsRejectedForItsSize)
-{
-    WriteLogo("");
-    const Outcome outcome = StartDialog();
-    ExpectBuiltInLogo(outcome.shown);
-    EXPECT_EQ(outcome.records, Records{kBadFileSize});
-}
-
-TEST_F(OemLogoTest, TooWidePictureReportsOnlyTheWidth)
-{
-    for (const int height : {42, 43}) {
-        SCOPED_TRACE(height);
-        WriteLogo(BitmapFile(TestPicture(65, height)));
-        const Outcome outcome = StartDialog();
-        ExpectBuiltInLogo(outcome.shown);
-        EXPECT_EQ(outcome.records, Records{kBadWidth});
+    const LogoCase& row = GetParam();
+    const Picture picture = TestPicture(row.width, row.height);
+    UniqueKernelHandle holder;
+    switch (row.logo) {
+    case Logo::kBitmap:
+        WriteLogo(BitmapFile(picture, row.fileSize));
+        break;
+    case Logo::kPng:
+        WriteLogo(std::string(std::begin(kPng), std::end(kPng)));
+        break;
+    case Logo::kEmptyFile:
+        WriteLogo("");
+        break;
+    case Logo::kDirectory:
+        ASSERT_TRUE(CreateDirectoryW(m_logo.Path().c_str(), nullptr));
+        break;
+    case Logo::kBitmapHeldOpen:
+        WriteLogo(BitmapFile(picture));
+        // Shared for reading and writing: only a reader that wants the file
+        // to itself is refused.
+        holder.Reset(FileHandle(CreateFileW(m_logo.Path().c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+        ASSERT_TRUE(holder);
+        break;
+    case Logo::kNothing:
+        break;
     }
+    const Outcome outcome = StartDialog();
+    if (row.shown)
+        ExpectSamePicture(outcome.shown, picture);
+    else
+        ExpectBuiltInLogo(outcome.shown);
+    // A missing file is traced with the path looked at.
+    const std::string record =
+        row.logo == Logo::kNothing ? row.record + LowBytes(m_logo.Path()) : row.record;
+    EXPECT_EQ(outcome.records, record.empty() ? Records{} : Records{record});
 }
 
-TEST_F(OemLogoTest, TooTallPictureReportsTheHeight)
-{
-    WriteLogo(BitmapFile(TestPicture(64, 43)));
-    const Outcome outcome = StartDialog();
-    ExpectBuiltInLogo(outcome.shown);
-    EXPECT_EQ(outcome.records, Records{kBadHeight});
-}
-
-TEST_F(OemLogoTest, FileThatIsNotABitmapLeavesTheBuiltInLogoSilently)
-{
-    WriteLogo(std::string(std::begin(kPng), std::end(kPng)));
-    const Outcome outcome = StartDialog();
-    ExpectBuiltInLogo(outcome.shown);
-    EXPECT_EQ(outcome.records, Records{});
-}
-
-TEST_F(OemLogoTest, DirectoryOfThatNameCannotBeOpened)
-{
-    ASSERT_TRUE(CreateDirectoryW(m_logo.Path().c_str(), nullptr));
-    const Outcome outcome = StartDialog();
-    ExpectBuiltInLogo(outcome.shown);
-    EXPECT_EQ(outcome.records, Records{kCannotOpen});
-}
-
-TEST_F(OemLogoTest, FileHeldOpenElsewhereCannotBeOpened)
-{
-    WriteLogo(BitmapFile(TestPicture(64, 42)));
-    // Shared for reading and writing: only a reader that wants the file to
-    // itself is refused.
-    const UniqueKernelHandle holder(FileHandle(
-        CreateFileW(m_logo.Path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    ASSERT_TRUE(holder);
-    const Outcome outcome = StartDialog();
-    ExpectBuiltInLogo(outcome.shown);
-    EXPECT_EQ(outcome.records, Records{kCannotOpen});
-}
-
-TEST_F(OemLogoTest, MissingFileIsTracedWithItsPathOncePerStart)
-{
-    const Outcome outcome = StartDialog();
-    ExpectBuiltInLogo(outcome.shown);
-    EXPECT_EQ(outcome.records, Records{kNotFound + LowBytes(m_logo.Path())});
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, OemLogo,
+    ::testing::Values(
+        LogoCase{"LargestPicture", Logo::kBitmap, 64, 42, 0, true, ""},
+        LogoCase{"OnePixel", Logo::kBitmap, 1, 1, 0, true, ""},
+        LogoCase{"FileOfExactly15360Bytes", Logo::kBitmap, 64, 42, kLargestFile, true, ""},
+        LogoCase{"FileOneByteLarger", Logo::kBitmap, 64, 42, kLargestFile + 1, false,
+                 kBadFileSize},
+        LogoCase{"EmptyFile", Logo::kEmptyFile, 0, 0, 0, false, kBadFileSize},
+        LogoCase{"OnePixelTooWide", Logo::kBitmap, 65, 42, 0, false, kBadWidth},
+        // Only the width is reported.
+        LogoCase{"TooWideAndTooTall", Logo::kBitmap, 65, 43, 0, false, kBadWidth},
+        LogoCase{"OnePixelTooTall", Logo::kBitmap, 64, 43, 0, false, kBadHeight},
+        LogoCase{"NotABitmapIsSilent", Logo::kPng, 0, 0, 0, false, ""},
+        LogoCase{"DirectoryOfThatName", Logo::kDirectory, 0, 0, 0, false, kCannotOpen},
+        LogoCase{"FileHeldOpenElsewhere", Logo::kBitmapHeldOpen, 64, 42, 0, false, kCannotOpen},
+        LogoCase{"Missing", Logo::kNothing, 0, 0, 0, false, kNotFound}),
+    [](const ::testing::TestParamInfo<LogoCase>& info) { return std::string(info.param.name); });
 
 // A copy of this program in a directory of its own, both gone with the object.
 class ProgramCopy

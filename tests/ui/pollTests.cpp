@@ -5,20 +5,22 @@
 #include "res/resource.h"
 
 #include <cwchar>
+#include <optional>
+#include <string>
 
 namespace velmo_test {
 namespace {
 
-const char kSwitchTrace7[] =
-    "Got 'disabled' status 7 times - changing displayed status to 'disabled'.";
-const char kSwitchTrace1[] =
-    "Got 'disabled' status 1 times - changing displayed status to 'disabled'.";
 const char kWarningTrace7[] =
     "Korva Status could not be retrieved 7 times - the velmosrv service is probably not running.";
 
-bool StartsWith(const std::string& text, const std::string& prefix)
+
+std::size_t CountStartingWith(const std::vector<std::string>& entries, const std::string& prefix)
 {
-    return text.compare(0, prefix.size(), prefix) == 0;
+    std::size_t count = 0;
+    for (const std::string& entry : entries)
+        count += entry.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+    return count;
 }
 
 std::wstring WarningText(unsigned seconds)
@@ -28,199 +30,206 @@ std::wstring WarningText(unsigned seconds)
     return text;
 }
 
+UINT StatusString(std::uint32_t status)
+{
+    return status == kEnabled    ? IDS_STATUS_ENABLED
+           : status == kDisabled ? IDS_STATUS_DISABLED
+                                 : IDS_STATUS_UNKNOWN;
+}
+
+UINT StatusIcon(std::uint32_t status)
+{
+    return status == kEnabled    ? IDI_STATUS_ENABLED
+           : status == kDisabled ? IDI_STATUS_DISABLED
+                                 : IDI_STATUS_UNKNOWN;
+}
+
 // ---------------------------------------------------------------------------
 // A disabled reading must repeat before it replaces a displayed "enabled".
 
-class DisabledHysteresis : public DialogTest
+// The same reading `times` polls in a row, and the status on display after each.
+struct Readings
 {
-protected:
-    // Enabled on display, the tray icon added, nothing popped up.
-    void StartEnabled()
-    {
-        QuietUser();
-        Publish(kEnabled);
-        StartDialog();
-        ASSERT_EQ(StatusText(), ResString(IDS_STATUS_ENABLED));
-        ASSERT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_ADD});
-        TakeTrayCalls();
-    }
-
-    std::size_t SwitchTraces() const
-    {
-        std::size_t count = 0;
-        for (const std::string& entry : Traces())
-            count += StartsWith(entry, "Got 'disabled' status") ? 1 : 0;
-        return count;
-    }
-
-    // The display shows "disabled" now, and the tray was told once.
-    void ExpectSwitchedToDisabled()
-    {
-        EXPECT_EQ(StatusText(), ResString(IDS_STATUS_DISABLED));
-        const std::vector<TrayCall> calls = TakeTrayCalls();
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-        EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_DISABLED));
-        EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 0u);
-    }
-
-    void ExpectStillEnabled()
-    {
-        EXPECT_EQ(StatusText(), ResString(IDS_STATUS_ENABLED));
-        EXPECT_TRUE(TakeTrayCalls().empty());
-        EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 1u);
-    }
+    std::uint32_t reading;
+    int times;
+    std::uint32_t shown;
 };
 
-TEST_F(DisabledHysteresis, SixDisabledReadingsKeepEnabledAndTheSeventhSwitches)
+struct Hysteresis
 {
-    StartEnabled();
-    Publish(kDisabled);
-    for (int reading = 1; reading <= 6; ++reading) {
-        SCOPED_TRACE(reading);
-        EXPECT_TRUE(Poll());
-        ExpectStillEnabled();
-    }
-    EXPECT_EQ(SwitchTraces(), 0u);
+    const char* name;
+    std::optional<DWORD> required; // NumPollsForDisabled; else the default 7
+    int tracedCount;               // the count the switch's trace names; 0: no such trace
+    std::vector<Readings> runs;
+};
 
-    EXPECT_TRUE(Poll());
-    ExpectSwitchedToDisabled();
-    EXPECT_EQ(TraceCount(kSwitchTrace7), 1u);
-    EXPECT_EQ(SwitchTraces(), 1u);
+void PrintTo(const Hysteresis& row, std::ostream* out)
+{
+    *out << row.name;
 }
 
-TEST_F(DisabledHysteresis, ZeroRequiredReadingsSwitchAtOnceWithoutTrace)
+class DisabledHysteresis : public DialogTest, public ::testing::WithParamInterface<Hysteresis>
 {
-    SetMachine(L"NumPollsForDisabled", 0);
-    StartEnabled();
-    Publish(kDisabled);
-    EXPECT_TRUE(Poll());
-    ExpectSwitchedToDisabled();
-    EXPECT_EQ(SwitchTraces(), 0u);
-}
+};
 
-TEST_F(DisabledHysteresis, OneRequiredReadingSwitchesAtOnceWithTrace)
+TEST_P(DisabledHysteresis, KeepsEnabledOnDisplayUntilDisabledRepeats)
 {
-    SetMachine(L"NumPollsForDisabled", 1);
-    StartEnabled();
-    Publish(kDisabled);
-    EXPECT_TRUE(Poll());
-    ExpectSwitchedToDisabled();
-    EXPECT_EQ(TraceCount(kSwitchTrace1), 1u);
-    EXPECT_EQ(SwitchTraces(), 1u);
-}
-
-TEST_F(DisabledHysteresis, EnabledReadingRestartsTheCount)
-{
-    StartEnabled();
-    Publish(kDisabled);
-    PollTimes(3);
+    const Hysteresis& row = GetParam();
+    if (row.required)
+        SetMachine(L"NumPollsForDisabled", *row.required);
+    QuietUser();
     Publish(kEnabled);
-    Poll();
-    ExpectStillEnabled();
-
-    Publish(kDisabled);
-    PollTimes(6);
-    ExpectStillEnabled();
-    Poll();
-    ExpectSwitchedToDisabled();
-    EXPECT_EQ(TraceCount(kSwitchTrace7), 1u);
+    StartDialog();
+    ASSERT_EQ(StatusText(), ResString(IDS_STATUS_ENABLED));
+    ASSERT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_ADD});
+    TakeTrayCalls();
+    std::uint32_t shown = kEnabled;
+    int number = 0;
+    for (const Readings& run : row.runs) {
+        for (int i = 0; i < run.times; ++i) {
+            SCOPED_TRACE(::testing::Message() << "reading " << ++number);
+            Report(run.reading);
+            EXPECT_TRUE(Poll());
+            EXPECT_EQ(StatusText(), ResString(StatusString(run.shown)));
+            // The tray is told once, at the change.
+            const std::vector<TrayCall> calls = TakeTrayCalls();
+            ASSERT_EQ(calls.size(), run.shown != shown ? 1u : 0u);
+            if (!calls.empty()) {
+                EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+                EXPECT_EQ(StateIconOf(calls[0].hIcon), StatusIcon(run.shown));
+            }
+            shown = run.shown;
+            // Written at each definite display; unknown leaves it.
+            EXPECT_EQ(UserValue(L"KorvaLastEnabled"), run.shown == kDisabled ? 0u : 1u);
+        }
+    }
+    EXPECT_EQ(CountStartingWith(Traces(), "Got 'disabled' status"),
+              row.tracedCount != 0 ? 1u : 0u);
+    if (row.tracedCount != 0) {
+        EXPECT_EQ(TraceCount("Got 'disabled' status " + std::to_string(row.tracedCount) +
+                             " times - changing displayed status to 'disabled'."),
+                  1u);
+    }
 }
 
-TEST_F(DisabledHysteresis, UnknownReadingShowsAtOnceAndDisabledFollowsAtOnce)
-{
-    StartEnabled();
-    Publish(kDisabled);
-    PollTimes(2);
-    ExpectStillEnabled();
-
-    Withdraw();
-    Poll();
-    EXPECT_EQ(StatusText(), ResString(IDS_STATUS_UNKNOWN));
-    std::vector<TrayCall> calls = TakeTrayCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_UNKNOWN));
-
-    Publish(kDisabled);
-    Poll();
-    ExpectSwitchedToDisabled();
-    EXPECT_EQ(SwitchTraces(), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Runs, DisabledHysteresis,
+    ::testing::Values(
+        Hysteresis{"SixKeepEnabledAndTheSeventhSwitches", {}, 7,
+                   {{kDisabled, 6, kEnabled}, {kDisabled, 3, kDisabled}}},
+        Hysteresis{"ZeroRequiredSwitchesAtOnceUntraced", 0u, 0, {{kDisabled, 1, kDisabled}}},
+        Hysteresis{"OneRequiredSwitchesAtOnceTraced", 1u, 1, {{kDisabled, 1, kDisabled}}},
+        Hysteresis{"EnabledReadingRestartsTheCount", {}, 7,
+                   {{kDisabled, 3, kEnabled}, {kEnabled, 1, kEnabled}, {kDisabled, 6, kEnabled},
+                    {kDisabled, 1, kDisabled}}},
+        Hysteresis{"UnknownShowsAtOnceAndDisabledFollowsAtOnce", {}, 0,
+                   {{kDisabled, 2, kEnabled}, {kUnknown, 1, kUnknown}, {kDisabled, 1, kDisabled}}}),
+    [](const ::testing::TestParamInfo<Hysteresis>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // The one message box of a run of unknown readings.
 
+// The same reading `times` polls in a row (the first of all is the start's),
+// and the boxes given so far.
+struct Attempts
+{
+    std::uint32_t reading;
+    int times;
+    std::size_t boxes;
+};
+
+struct Warning
+{
+    const char* name;
+    std::optional<DWORD> retries; // KorvaStatusInitMaxRetries; else the default 7
+    bool iconAdded;               // else the shell takes no icon
+    LONG exStyle;                 // of the window, from the first poll on
+    UINT type;                    // of each box
+    std::vector<unsigned> seconds; // each box reports
+    std::vector<Attempts> attempts;
+};
+
+void PrintTo(const Warning& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class UnknownWarning : public DialogTest, public ::testing::WithParamInterface<Warning>
+{
+};
+
+TEST_P(UnknownWarning, ComesOnceARunAtTheRetryCountWithItsSeconds)
+{
+    const Warning& row = GetParam();
+    QuietUser();
+    if (row.retries)
+        SetMachine(L"KorvaStatusInitMaxRetries", *row.retries);
+    m_shell.running = row.iconAdded;
+    int number = 0;
+    std::size_t unknownReadings = 0;
+    for (const Attempts& run : row.attempts) {
+        for (int i = 0; i < run.times; ++i) {
+            Report(run.reading);
+            if (number++ == 0) {
+                StartDialog();
+                SetWindowLongW(Window(), GWL_EXSTYLE,
+                               GetWindowLongW(Window(), GWL_EXSTYLE) | row.exStyle);
+            } else {
+                Poll();
+            }
+        }
+        unknownReadings += run.reading == kUnknown ? static_cast<std::size_t>(run.times) : 0;
+        EXPECT_EQ(m_shell.boxes.size(), run.boxes) << "after reading " << number;
+    }
+    ASSERT_EQ(m_shell.boxes.size(), row.seconds.size());
+    for (std::size_t i = 0; i < row.seconds.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "box " << i + 1);
+        const BoxCall& box = m_shell.boxes[i];
+        EXPECT_EQ(box.text, WarningText(row.seconds[i]));
+        EXPECT_EQ(box.caption, ResString(IDS_UNKNOWN_CAPTION));
+        EXPECT_FALSE(box.caption.empty());
+        EXPECT_EQ(box.type, row.type);
+        EXPECT_EQ(box.owner, Window());
+        // Shown with it, unless no icon could bring the window back.
+        EXPECT_EQ(box.ownerVisible, row.iconAdded);
+    }
+    EXPECT_EQ(CountStartingWith(Traces(), "Korva Status could not be retrieved"),
+              row.seconds.size());
+    EXPECT_EQ(TraceCount("Korva Status could not be retrieved " +
+                         std::to_string(row.retries.value_or(7)) +
+                         " times - the velmosrv service is probably not running."),
+              row.seconds.size());
+    // No poll nested in the box's show, nor a second add of the icon.
+    EXPECT_EQ(TraceCount("Retrieved KorvaStatus: unknown"), unknownReadings);
+    if (row.iconAdded) {
+        EXPECT_EQ(m_shell.Count(NIM_ADD), 1u);
+    }
+}
+
+constexpr UINT kBox = MB_ICONERROR;
+
+INSTANTIATE_TEST_SUITE_P(
+    Attempts, UnknownWarning,
+    ::testing::Values(
+        Warning{"AtTheSeventhReading", {}, true, 0, kBox, {60},
+                {{kUnknown, 6, 0}, {kUnknown, 1, 1}}},
+        Warning{"OncePerRun", {}, true, 0, kBox, {60, 60},
+                {{kUnknown, 7, 1}, {kUnknown, 10, 1}, {kEnabled, 1, 1}, {kUnknown, 6, 1},
+                 {kUnknown, 1, 2}}},
+        Warning{"NeverWithZeroRetries", 0u, true, 0, kBox, {}, {{kUnknown, 21, 0}}},
+        Warning{"InTheFirstPollWithOneRetry", 1u, true, 0, kBox, {0}, {{kUnknown, 1, 1}}},
+        Warning{"CountedExactlyWhileTheIconIsNotYetAdded", 3u, false, 0, kBox, {20},
+                {{kUnknown, 2, 0}, {kUnknown, 1, 1}}},
+        Warning{"BadReadingsCountAsAttempts", {}, true, 0, kBox, {60},
+                {{kUnknown, 1, 0}, {kBadValue, 3, 0}, {kUnknown, 2, 0}, {kUnknown, 1, 1}}},
+        // A mirrored window reads right to left without WS_EX_RTLREADING.
+        Warning{"RightToLeftReadingWindow", {}, true, WS_EX_RTLREADING, kBox | MB_RTLREADING,
+                {60}, {{kUnknown, 7, 1}}},
+        Warning{"MirroredWindow", {}, true, WS_EX_LAYOUTRTL, kBox | MB_RTLREADING | MB_RIGHT,
+                {60}, {{kUnknown, 7, 1}}}),
+    [](const ::testing::TestParamInfo<Warning>& info) { return std::string(info.param.name); });
+
 using UnknownStatusWarning = DialogTest;
-
-TEST_F(UnknownStatusWarning, ComesAtTheSeventhPollAndReportsSixtySeconds)
-{
-    StartDialog(); // the first poll
-    PollTimes(5);
-    EXPECT_TRUE(m_shell.boxes.empty());
-    EXPECT_EQ(TraceCount(kWarningTrace7), 0u);
-
-    Poll();
-    ASSERT_EQ(m_shell.boxes.size(), 1u);
-    const BoxCall& box = m_shell.boxes[0];
-    EXPECT_EQ(box.text, WarningText(60));
-    EXPECT_NE(box.text.find(L"60"), std::wstring::npos);
-    EXPECT_EQ(box.caption, ResString(IDS_UNKNOWN_CAPTION));
-    EXPECT_FALSE(box.caption.empty());
-    EXPECT_EQ(box.type, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_EQ(box.owner, Window());
-    EXPECT_TRUE(box.ownerVisible);
-    EXPECT_EQ(TraceCount(kWarningTrace7), 1u);
-    EXPECT_EQ(StatusText(), ResString(IDS_STATUS_UNKNOWN));
-}
-
-TEST_F(UnknownStatusWarning, ComesOncePerRunOfUnknownReadings)
-{
-    StartDialog();
-    PollTimes(6);
-    ASSERT_EQ(m_shell.boxes.size(), 1u);
-    PollTimes(10);
-    EXPECT_EQ(m_shell.boxes.size(), 1u);
-
-    Publish(kEnabled);
-    Poll();
-    Withdraw();
-    PollTimes(6);
-    EXPECT_EQ(m_shell.boxes.size(), 1u);
-    Poll();
-    ASSERT_EQ(m_shell.boxes.size(), 2u);
-    EXPECT_EQ(m_shell.boxes[1].text, WarningText(60));
-    EXPECT_EQ(TraceCount(kWarningTrace7), 2u);
-}
-
-TEST_F(UnknownStatusWarning, NeverComesWithZeroRetries)
-{
-    SetMachine(L"KorvaStatusInitMaxRetries", 0);
-    StartDialog();
-    PollTimes(20);
-    EXPECT_TRUE(m_shell.boxes.empty());
-}
-
-TEST_F(UnknownStatusWarning, ComesInTheFirstPollWithOneRetryAndShowsTheWindow)
-{
-    SetMachine(L"KorvaStatusInitMaxRetries", 1);
-    SetUser(L"PopupForCurrentUser", 0); // nothing else would show the window
-    StartDialog();
-    ASSERT_EQ(m_shell.boxes.size(), 1u);
-    EXPECT_EQ(m_shell.boxes[0].text, WarningText(0));
-    EXPECT_TRUE(m_shell.boxes[0].ownerVisible);
-    EXPECT_TRUE(Visible());
-    EXPECT_EQ(m_shell.Messages(), std::vector<DWORD>{NIM_ADD});
-}
-
-TEST_F(UnknownStatusWarning, ReadsRightToLeftInARightToLeftDialog)
-{
-    StartDialog();
-    SetWindowLongW(Window(), GWL_EXSTYLE, GetWindowLongW(Window(), GWL_EXSTYLE) | WS_EX_RTLREADING);
-    PollTimes(6);
-    ASSERT_EQ(m_shell.boxes.size(), 1u);
-    EXPECT_EQ(m_shell.boxes[0].type, 0x100010u);
-}
 
 TEST_F(UnknownStatusWarning, PollInsideTheOpenBoxShowsNoSecondBox)
 {
@@ -270,32 +279,6 @@ TEST_F(UnknownStatusWarning, NewRunInsideTheOpenBoxStacksNoSecondBox)
     PollTimes(10);
     EXPECT_EQ(m_shell.boxes.size(), 1u);
     EXPECT_EQ(TraceCount(kWarningTrace7), 1u);
-}
-
-TEST_F(UnknownStatusWarning, CountsExactlyWhileTheTrayIconIsNotYetAdded)
-{
-    m_shell.running = false;
-    SetMachine(L"KorvaStatusInitMaxRetries", 3);
-    StartDialog();
-    PollTimes(2);
-    ASSERT_EQ(m_shell.boxes.size(), 1u);
-    EXPECT_EQ(m_shell.boxes[0].text, WarningText(20));
-    EXPECT_EQ(TraceCount("Korva Status could not be retrieved 3 times - the velmosrv service is "
-                         "probably not running."),
-              1u);
-    EXPECT_EQ(TraceCount("Retrieved KorvaStatus: unknown"), 3u) << "a poll nested in the show";
-}
-
-TEST_F(UnknownStatusWarning, BadReadingsCountAsAttempts)
-{
-    StartDialog(); // attempt 1
-    Publish(kBadValue);
-    PollTimes(3); // attempts 2 to 4
-    Withdraw();
-    PollTimes(2);
-    EXPECT_TRUE(m_shell.boxes.empty());
-    Poll(); // attempt 7
-    EXPECT_EQ(m_shell.boxes.size(), 1u);
 }
 
 // ---------------------------------------------------------------------------

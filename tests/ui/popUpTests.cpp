@@ -10,119 +10,98 @@
 namespace velmo_test {
 namespace {
 
-using AutomaticPopUp = DialogTest;
-
-TEST_F(AutomaticPopUp, UserNewToEnabledSeesTheWindowAndIsRecorded)
+// One poll's reading, and what the user sees and the record says after it.
+struct Seen
 {
-    SetUser(L"PopupForCurrentUser", 0);
-    Publish(kEnabled);
-    StartDialog();
-    EXPECT_TRUE(Visible());
-    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 1u);
+    std::uint32_t reading;
+    bool popsUp; // hidden again before the next reading
+    std::optional<DWORD> lastEnabled;
+};
+
+struct PopUpCase
+{
+    const char* name;
+    std::optional<DWORD> popUpForUser, lastEnabled; // before the start
+    DWORD minimizeIcon;                             // MinimizePrivacyIconAtStart
+    std::vector<Seen> readings;                     // the start's first
+};
+
+void PrintTo(const PopUpCase& row, std::ostream* out)
+{
+    *out << row.name;
 }
 
-TEST_F(AutomaticPopUp, LaterEnabledReadingsDoNotPopUp)
+class AutomaticPopUp : public DialogTest, public ::testing::WithParamInterface<PopUpCase>
 {
-    SetUser(L"PopupForCurrentUser", 0);
-    Publish(kEnabled);
-    StartDialog();
-    ClickButton(IDC_HIDE_BUTTON);
-    ASSERT_FALSE(Visible());
-    PollTimes(2);
-    EXPECT_FALSE(Visible());
-}
+};
 
-TEST_F(AutomaticPopUp, EnabledAfterDisabledDisplayPopsUpAgain)
+TEST_P(AutomaticPopUp, ComesForItsReasonsOnlyAndTheLastEnabledRecordFollows)
 {
-    SetUser(L"PopupForCurrentUser", 0);
+    const PopUpCase& row = GetParam();
+    if (row.popUpForUser)
+        SetUser(L"PopupForCurrentUser", *row.popUpForUser);
+    if (row.lastEnabled)
+        SetUser(L"KorvaLastEnabled", *row.lastEnabled);
+    if (row.minimizeIcon)
+        SetMachine(L"MinimizePrivacyIconAtStart", row.minimizeIcon);
     SetMachine(L"NumPollsForDisabled", 1);
-    Publish(kEnabled);
-    StartDialog();
-    ClickButton(IDC_HIDE_BUTTON);
-
-    Publish(kDisabled);
-    Poll();
-    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 0u);
-    EXPECT_FALSE(Visible());
-
-    Publish(kEnabled);
-    Poll();
-    EXPECT_TRUE(Visible());
-    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 1u);
-}
-
-TEST_F(AutomaticPopUp, MinimizedPrivacyIconMeansNoPopUpForNewlyEnabled)
-{
-    SetMachine(L"MinimizePrivacyIconAtStart", 1);
-    Publish(kEnabled);
-    StartDialog();
-    EXPECT_FALSE(Visible());
-    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 1u);
-}
-
-TEST_F(AutomaticPopUp, UserWhoWantsItSeesTheFirstDefiniteReadingOnce)
-{
-    SetUser(L"PopupForCurrentUser", 1);
-    SetUser(L"KorvaLastEnabled", 1);
-    Publish(kEnabled);
-    StartDialog();
-    EXPECT_TRUE(Visible());
-    ClickButton(IDC_HIDE_BUTTON);
-    ASSERT_FALSE(Visible());
-
-    Withdraw();
-    Poll();
-    Publish(kEnabled);
-    Poll();
-    EXPECT_FALSE(Visible());
-}
-
-TEST_F(AutomaticPopUp, UserWhoWantsItSeesADisabledStartToo)
-{
-    SetUser(L"PopupForCurrentUser", 1);
-    Publish(kDisabled);
-    StartDialog();
-    EXPECT_TRUE(Visible());
-    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 0u);
-}
-
-TEST_F(AutomaticPopUp, UserWhoDeclinedNeverSeesTheWindow)
-{
     const VisibilityWatch watch;
-    SetUser(L"PopupForCurrentUser", 0);
-    Publish(kDisabled);
-    StartDialog();
-    EXPECT_FALSE(Visible());
-    PollTimes(3);
-    Withdraw();
-    Poll();
-    Publish(kDisabled);
-    Poll();
-    EXPECT_FALSE(Visible());
-    EXPECT_FALSE(watch.EverVisible());
-    EXPECT_EQ(watch.ShowsSeen(), 0);
+    int popUps = 0;
+    for (std::size_t i = 0; i < row.readings.size(); ++i) {
+        const Seen& seen = row.readings[i];
+        SCOPED_TRACE(::testing::Message() << "reading " << i + 1);
+        Report(seen.reading);
+        if (i == 0)
+            StartDialog();
+        else
+            Poll();
+        EXPECT_EQ(Visible(), seen.popsUp);
+        EXPECT_EQ(UserValue(L"KorvaLastEnabled"), seen.lastEnabled);
+        if (Visible()) {
+            ++popUps;
+            ClickButton(IDC_HIDE_BUTTON);
+            ASSERT_FALSE(Visible());
+        }
+    }
+    EXPECT_EQ(watch.ShowsSeen(), popUps);
+    if (popUps == 0) {
+        EXPECT_FALSE(watch.EverVisible());
+    }
 }
 
-TEST_F(AutomaticPopUp, UnknownReadingsNeverWriteTheLastEnabledRecord)
-{
-    StartDialog();
-    PollTimes(3);
-    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), std::nullopt);
-
-    SetUser(L"KorvaLastEnabled", 5);
-    PollTimes(3);
-    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 5u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, AutomaticPopUp,
+    ::testing::Values(
+        // Reason A, once per "enabled" after another display.
+        PopUpCase{"UserNewToEnabled", 0u, {}, 0,
+                  {{kEnabled, true, 1u}, {kEnabled, false, 1u}, {kEnabled, false, 1u},
+                   {kDisabled, false, 0u}, {kEnabled, true, 1u}}},
+        PopUpCase{"MinimizedPrivacyIconMeansNoneForNewlyEnabled", {}, {}, 1,
+                  {{kEnabled, false, 1u}, {kEnabled, false, 1u}}},
+        // Reason B, once after start, whatever the first definite reading.
+        PopUpCase{"UserWhoWantsItSeesTheFirstDefiniteReadingOnce", 1u, 1u, 0,
+                  {{kEnabled, true, 1u}, {kUnknown, false, 1u}, {kEnabled, false, 1u}}},
+        PopUpCase{"UserWhoWantsItSeesADisabledStart", 1u, {}, 0, {{kDisabled, true, 0u}}},
+        PopUpCase{"UserWhoDeclinedNeverSeesIt", 0u, {}, 0,
+                  {{kDisabled, false, 0u}, {kDisabled, false, 0u}, {kUnknown, false, 0u},
+                   {kDisabled, false, 0u}}},
+        // A value that is neither is kept: unknown readings write nothing.
+        PopUpCase{"UnknownReadingsWriteNoRecord", {}, 5u, 0,
+                  {{kUnknown, false, 5u}, {kUnknown, false, 5u}, {kUnknown, false, 5u}}},
+        PopUpCase{"UnknownReadingsCreateNoRecord", {}, {}, 0,
+                  {{kUnknown, false, {}}, {kUnknown, false, {}}}}),
+    [](const ::testing::TestParamInfo<PopUpCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // A pop-up the tray was not ready for (at logon) is owed, not lost, and the
 // window shows only once the icon can bring it back.
 
+// The add that a restarted task bar announces: the ShellBehaviours cases of
+// trayIconTests.cpp.
 struct OwedPopUp
 {
     const char* name;
     bool userWantsPopUp;       // reason B; otherwise reason A, new to "enabled"
-    bool taskbarAnnounced;     // the add succeeds on "TaskbarCreated", else at a poll
     std::uint32_t lastReading; // before the icon is in: news of "enabled" may go stale
     bool popsUp;
 };
@@ -154,10 +133,7 @@ TEST_P(TrayNotReady, WindowShowsOnceWhenTheIconIsIn)
         }
 
         m_shell.running = true;
-        if (way.taskbarAnnounced)
-            Send(RegisterWindowMessageW(L"TaskbarCreated"));
-        else
-            Poll();
+        Poll();
         EXPECT_EQ(m_shell.trayCalls.back().message, static_cast<DWORD>(NIM_ADD));
         EXPECT_EQ(Visible(), way.popsUp);
         EXPECT_EQ(watch.ShowsSeen(), way.popsUp ? 1 : 0);
@@ -173,12 +149,10 @@ TEST_P(TrayNotReady, WindowShowsOnceWhenTheIconIsIn)
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, TrayNotReady,
-    ::testing::Values(OwedPopUp{"NewToEnabledAtAPoll", false, false, kEnabled, true},
-                      OwedPopUp{"NewToEnabledAtTaskbarCreated", false, true, kEnabled, true},
-                      OwedPopUp{"NewToEnabledNoMore", false, false, kDisabled, false},
-                      OwedPopUp{"WantsPopUpAtAPoll", true, false, kEnabled, true},
-                      OwedPopUp{"WantsPopUpAtTaskbarCreated", true, true, kEnabled, true},
-                      OwedPopUp{"WantsPopUpWhateverTheStatus", true, false, kDisabled, true}),
+    ::testing::Values(OwedPopUp{"NewToEnabled", false, kEnabled, true},
+                      OwedPopUp{"NewToEnabledNoMore", false, kDisabled, false},
+                      OwedPopUp{"WantsPopUp", true, kEnabled, true},
+                      OwedPopUp{"WantsPopUpWhateverTheStatus", true, kDisabled, true}),
     [](const ::testing::TestParamInfo<OwedPopUp>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 
 #include "res/resource.h"
 
+#include <tuple>
+
 namespace velmo_test {
 namespace {
 
@@ -22,27 +24,36 @@ protected:
     }
 };
 
-TEST_F(ShowOnRequest, FirstTrayClickShowsTheWindow)
+struct Request
+{
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool shows;
+};
+
+class ShowRequests : public ShowOnRequest, public ::testing::WithParamInterface<Request>
+{
+};
+
+TEST_P(ShowRequests, ShowTheWindowAtTheFirstRequest)
 {
     StartHidden();
-    ClickTrayIcon(WM_LBUTTONDOWN);
-    EXPECT_TRUE(Visible());
+    Send(GetParam().message, GetParam().wParam, GetParam().lParam);
+    EXPECT_EQ(Visible(), GetParam().shows);
     EXPECT_FALSE(Minimized());
 }
 
-TEST_F(ShowOnRequest, DoubleClickShowsTheWindow)
-{
-    StartHidden();
-    ClickTrayIcon(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(Visible());
-}
-
-TEST_F(ShowOnRequest, FirstShowCommandShowsTheWindow)
-{
-    StartHidden();
-    Send(WM_COMMAND, IDM_TRAY_SHOW);
-    EXPECT_TRUE(Visible());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ShowRequests,
+    ::testing::Values(Request{"TrayClick", WM_USER + 1, 1, WM_LBUTTONDOWN, true},
+                      Request{"TrayDoubleClick", WM_USER + 1, 1, WM_LBUTTONDBLCLK, true},
+                      Request{"ShowCommand", WM_COMMAND, IDM_TRAY_SHOW, 0, true},
+                      Request{"ClickOnAnotherIcon", WM_USER + 1, 2, WM_LBUTTONDOWN, false},
+                      Request{"ButtonReleased", WM_USER + 1, 1, WM_LBUTTONUP, false},
+                      Request{"PointerMoved", WM_USER + 1, 1, WM_MOUSEMOVE, false}),
+    [](const ::testing::TestParamInfo<Request>& info) { return std::string(info.param.name); });
 
 TEST_F(ShowOnRequest, FirstClickAfterAHiddenPopUpShowsTheWindow)
 {
@@ -70,15 +81,6 @@ TEST_F(ShowOnRequest, ShownFromTheTrayComesBackCentred)
     EXPECT_TRUE(EqualRect(&centred, &shown)) << shown.left << "," << shown.top;
 }
 
-TEST_F(ShowOnRequest, OtherTrayMessagesDoNotShowIt)
-{
-    StartHidden();
-    Send(WM_USER + 1, 2, WM_LBUTTONDOWN); // another icon's id
-    ClickTrayIcon(WM_LBUTTONUP);
-    ClickTrayIcon(WM_MOUSEMOVE);
-    EXPECT_FALSE(Visible());
-}
-
 TEST_F(ShowOnRequest, TrayMessage0x110HidesTheWindow)
 {
     StartHidden();
@@ -95,22 +97,21 @@ TEST_F(ShowOnRequest, TrayMessage0x110HidesTheWindow)
 
 enum class HideBy { kHideButton, kCancelCommand, kEscapeKey, kEnterKey };
 
-class HideToTray : public DialogTest, public ::testing::WithParamInterface<HideBy>
+// The boxes the user ticked, and what is saved.
+struct Choice
+{
+    const char* name;
+    bool off, on;
+    std::optional<DWORD> saved;
+};
+
+class HideToTray : public DialogTest,
+                   public ::testing::WithParamInterface<std::tuple<Choice, HideBy>>
 {
 protected:
-    void StartShown()
-    {
-        QuietUser();
-        DeleteValue(HKEY_CURRENT_USER, L"PopupForCurrentUser");
-        Publish(kEnabled);
-        StartDialog();
-        ClickTrayIcon();
-        ASSERT_TRUE(Visible());
-    }
-
     void Hide()
     {
-        switch (GetParam()) {
+        switch (std::get<1>(GetParam())) {
         case HideBy::kHideButton:
             ClickButton(IDC_HIDE_BUTTON);
             break;
@@ -135,76 +136,58 @@ protected:
         ShowWindow(Control(id), SW_SHOW);
         SetChecked(id, true);
     }
-
-    void ExpectInTheTray()
-    {
-        EXPECT_TRUE(IsWindow(Window()));
-        EXPECT_FALSE(Visible());
-        EXPECT_TRUE(Minimized());
-    }
 };
 
-TEST_P(HideToTray, NothingCheckedWritesNothing)
+TEST_P(HideToTray, SavesTheTickedChoiceAndClearsTheBoxes)
 {
-    StartShown();
-    Hide();
-    ExpectInTheTray();
-    EXPECT_EQ(UserValue(L"PopupForCurrentUser"), std::nullopt);
-}
+    const Choice& choice = std::get<0>(GetParam());
+    QuietUser();
+    DeleteValue(HKEY_CURRENT_USER, L"PopupForCurrentUser");
+    Publish(kEnabled);
+    StartDialog();
+    ClickTrayIcon();
+    ASSERT_TRUE(Visible());
+    if (choice.off)
+        Tick(IDC_POPUP_OFF_CHECK);
+    if (choice.on)
+        Tick(IDC_POPUP_ON_CHECK);
 
-TEST_P(HideToTray, PopUpOffCheckedWritesZeroAndClearsTheChecks)
-{
-    StartShown();
-    Tick(IDC_POPUP_OFF_CHECK);
     Hide();
-    ExpectInTheTray();
-    EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 0u);
+    EXPECT_TRUE(IsWindow(Window()));
+    EXPECT_FALSE(Visible());
+    EXPECT_TRUE(Minimized());
+    EXPECT_EQ(UserValue(L"PopupForCurrentUser"), choice.saved);
     EXPECT_FALSE(Checked(IDC_POPUP_OFF_CHECK));
     EXPECT_FALSE(Checked(IDC_POPUP_ON_CHECK));
 
-    // The choice counts at once: now turning the pop-up on is offered.
+    // The choice counts at once: the opposite is offered now (the pop-up is
+    // on when nothing was ever saved).
     Send(WM_ACTIVATE, WA_ACTIVE);
-    EXPECT_TRUE(ControlShown(IDC_POPUP_ON_CHECK));
-    EXPECT_FALSE(ControlShown(IDC_POPUP_OFF_CHECK));
+    EXPECT_EQ(ControlShown(IDC_POPUP_ON_CHECK), choice.saved == 0u);
+    EXPECT_EQ(ControlShown(IDC_POPUP_OFF_CHECK), choice.saved != 0u);
 }
 
-TEST_P(HideToTray, PopUpOnCheckedWritesOne)
+constexpr Choice kChoices[] = {
+    {"NothingTicked", false, false, std::nullopt},
+    {"PopUpOffTicked", true, false, 0u},
+    {"PopUpOnTicked", false, true, 1u},
+    {"BothTickedTurnItOff", true, true, 0u},
+};
+
+std::string ChoiceAndTrigger(const ::testing::TestParamInfo<std::tuple<Choice, HideBy>>& info)
 {
-    StartShown();
-    Tick(IDC_POPUP_ON_CHECK);
-    Hide();
-    ExpectInTheTray();
-    EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 1u);
-    EXPECT_FALSE(Checked(IDC_POPUP_ON_CHECK));
+    constexpr const char* kTriggers[] = {"HideButton", "CancelCommand", "EscapeKey", "EnterKey"};
+    return std::string(std::get<0>(info.param).name) +
+           kTriggers[static_cast<int>(std::get<1>(info.param))];
 }
 
-TEST_P(HideToTray, BothCheckedTurnsThePopUpOff)
-{
-    StartShown();
-    Tick(IDC_POPUP_OFF_CHECK);
-    Tick(IDC_POPUP_ON_CHECK);
-    Hide();
-    ExpectInTheTray();
-    EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 0u);
-    EXPECT_FALSE(Checked(IDC_POPUP_OFF_CHECK));
-    EXPECT_FALSE(Checked(IDC_POPUP_ON_CHECK));
-}
-
-INSTANTIATE_TEST_SUITE_P(Triggers, HideToTray,
-                         ::testing::Values(HideBy::kHideButton, HideBy::kCancelCommand,
-                                           HideBy::kEscapeKey, HideBy::kEnterKey),
-                         [](const ::testing::TestParamInfo<HideBy>& info) {
-                             switch (info.param) {
-                             case HideBy::kHideButton:
-                                 return "HideButton";
-                             case HideBy::kCancelCommand:
-                                 return "CancelCommand";
-                             case HideBy::kEscapeKey:
-                                 return "EscapeKey";
-                             default:
-                                 return "EnterKey";
-                             }
-                         });
+INSTANTIATE_TEST_SUITE_P(ChoicesAndTriggers, HideToTray,
+                         ::testing::Combine(::testing::ValuesIn(kChoices),
+                                            ::testing::Values(HideBy::kHideButton,
+                                                              HideBy::kCancelCommand,
+                                                              HideBy::kEscapeKey,
+                                                              HideBy::kEnterKey)),
+                         ChoiceAndTrigger);
 
 using HideWithoutTray = DialogTest;
 
@@ -226,60 +209,55 @@ TEST_F(HideWithoutTray, NothingShowsOrHidesTheWindowWhileNoTrayIconCouldBringItB
 // ---------------------------------------------------------------------------
 // Only a keyboard or programmatic activation picks which choice is offered.
 
-class ChoiceButtons : public DialogTest
+using ChoiceButtons = DialogTest;
+
+struct Activation
 {
-protected:
-    void Activate(WORD state, bool minimized = false)
-    {
-        Send(WM_ACTIVATE, MAKEWPARAM(state, minimized ? 1 : 0));
-    }
-    // Against the template's start (1001 shown), so a change can be seen.
-    void ShowOnly(int id)
-    {
-        ShowWindow(Control(IDC_POPUP_OFF_CHECK), id == IDC_POPUP_OFF_CHECK ? SW_SHOW : SW_HIDE);
-        ShowWindow(Control(IDC_POPUP_ON_CHECK), id == IDC_POPUP_ON_CHECK ? SW_SHOW : SW_HIDE);
-    }
+    const char* name;
+    std::optional<DWORD> popUp;  // PopupForCurrentUser
+    DWORD minimizeIcon;          // MinimizePrivacyIconAtStart
+    int shownBefore;             // the one box on screen, against a change
+    WORD state;
+    bool minimized;
+    int offered;                 // the box shown after it; 0: neither
 };
 
-TEST_F(ChoiceButtons, PopUpOnOffersTurningItOff)
+class Activations : public DialogTest, public ::testing::WithParamInterface<Activation>
 {
-    SetUser(L"PopupForCurrentUser", 1);
+};
+
+TEST_P(Activations, OfferTheOppositeOfTheSetting)
+{
+    const Activation& row = GetParam();
+    if (row.popUp)
+        SetUser(L"PopupForCurrentUser", *row.popUp);
+    if (row.minimizeIcon)
+        SetMachine(L"MinimizePrivacyIconAtStart", row.minimizeIcon);
     StartDialog();
-    ShowOnly(IDC_POPUP_ON_CHECK);
-    Activate(WA_ACTIVE);
-    EXPECT_TRUE(ControlShown(IDC_POPUP_OFF_CHECK));
-    EXPECT_FALSE(ControlShown(IDC_POPUP_ON_CHECK));
+    ShowWindow(Control(IDC_POPUP_OFF_CHECK),
+               row.shownBefore == IDC_POPUP_OFF_CHECK ? SW_SHOW : SW_HIDE);
+    ShowWindow(Control(IDC_POPUP_ON_CHECK),
+               row.shownBefore == IDC_POPUP_ON_CHECK ? SW_SHOW : SW_HIDE);
+    Send(WM_ACTIVATE, MAKEWPARAM(row.state, row.minimized ? 1 : 0));
+    EXPECT_EQ(ControlShown(IDC_POPUP_OFF_CHECK), row.offered == IDC_POPUP_OFF_CHECK);
+    EXPECT_EQ(ControlShown(IDC_POPUP_ON_CHECK), row.offered == IDC_POPUP_ON_CHECK);
 }
 
-TEST_F(ChoiceButtons, PopUpOffOffersTurningItOn)
-{
-    SetUser(L"PopupForCurrentUser", 0);
-    StartDialog();
-    ShowOnly(IDC_POPUP_OFF_CHECK);
-    Activate(WA_ACTIVE);
-    EXPECT_TRUE(ControlShown(IDC_POPUP_ON_CHECK));
-    EXPECT_FALSE(ControlShown(IDC_POPUP_OFF_CHECK));
-}
-
-TEST_F(ChoiceButtons, ClickActivationChangesNothing)
-{
-    SetUser(L"PopupForCurrentUser", 0);
-    StartDialog();
-    ShowOnly(IDC_POPUP_OFF_CHECK);
-    Activate(WA_CLICKACTIVE);
-    EXPECT_TRUE(ControlShown(IDC_POPUP_OFF_CHECK));
-    EXPECT_FALSE(ControlShown(IDC_POPUP_ON_CHECK));
-}
-
-TEST_F(ChoiceButtons, ActivationWhileMinimizedChangesNothing)
-{
-    SetUser(L"PopupForCurrentUser", 0);
-    StartDialog();
-    ShowOnly(IDC_POPUP_OFF_CHECK);
-    Activate(WA_ACTIVE, true);
-    EXPECT_TRUE(ControlShown(IDC_POPUP_OFF_CHECK));
-    EXPECT_FALSE(ControlShown(IDC_POPUP_ON_CHECK));
-}
+// Only a keyboard or programmatic activation of the shown window picks.
+INSTANTIATE_TEST_SUITE_P(
+    States, Activations,
+    ::testing::Values(
+        Activation{"PopUpOnOffersTurningItOff", 1u, 0, IDC_POPUP_ON_CHECK, WA_ACTIVE, false,
+                   IDC_POPUP_OFF_CHECK},
+        Activation{"PopUpOffOffersTurningItOn", 0u, 0, IDC_POPUP_OFF_CHECK, WA_ACTIVE, false,
+                   IDC_POPUP_ON_CHECK},
+        Activation{"ClickActivationChangesNothing", 0u, 0, IDC_POPUP_OFF_CHECK, WA_CLICKACTIVE,
+                   false, IDC_POPUP_OFF_CHECK},
+        Activation{"WhileMinimizedChangesNothing", 0u, 0, IDC_POPUP_OFF_CHECK, WA_ACTIVE, true,
+                   IDC_POPUP_OFF_CHECK},
+        Activation{"MinimizedPrivacyIconOffersNoChoice", std::nullopt, 1, IDC_POPUP_OFF_CHECK,
+                   WA_ACTIVE, false, 0}),
+    [](const ::testing::TestParamInfo<Activation>& info) { return std::string(info.param.name); });
 
 TEST_F(ChoiceButtons, BoxHiddenOnOpeningKeepsNeitherTheFocusNorTheChoice)
 {
@@ -296,15 +274,6 @@ TEST_F(ChoiceButtons, BoxHiddenOnOpeningKeepsNeitherTheFocusNorTheChoice)
     SetChecked(IDC_POPUP_OFF_CHECK, true); // unseen, it is no choice
     ClickButton(IDC_HIDE_BUTTON);
     EXPECT_EQ(UserValue(L"PopupForCurrentUser"), 1u);
-}
-
-TEST_F(ChoiceButtons, MinimizedPrivacyIconOffersNoChoice)
-{
-    SetMachine(L"MinimizePrivacyIconAtStart", 1);
-    StartDialog();
-    Activate(WA_ACTIVE);
-    EXPECT_FALSE(ControlShown(IDC_POPUP_OFF_CHECK));
-    EXPECT_FALSE(ControlShown(IDC_POPUP_ON_CHECK));
 }
 
 } // namespace
