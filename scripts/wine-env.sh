@@ -85,11 +85,28 @@ velmo_start_display() {
   local n
   for n in $(seq 90 120); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    # Not holding the callers' lock files open for as long as it runs.
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 8>&- 9>&- &
     VELMO_XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
   done
   echo "could not start Xvfb" >&2
   return 1
+}
+
+# Without a display, the prefix WINEPREFIX keeps one of its own: its explorer
+# and wineserver outlive each program and stay tied to the display they met first.
+velmo_prefix_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  exec 8>"$WINEPREFIX.display.lock"
+  flock 8
+  DISPLAY=$(cat "$WINEPREFIX.display" 2>/dev/null || true)
+  if [ -z "$DISPLAY" ] || [ ! -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
+    unset DISPLAY
+    velmo_start_display
+    echo "$DISPLAY" >"$WINEPREFIX.display"
+  fi
+  export DISPLAY
+  exec 8>&-
 }
