@@ -46,16 +46,6 @@ void ConfigTest::WriteMachineValues(const MachineValues& values)
     velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"NumPollsForDisabled", values.polls);
 }
 
-void ConfigTest::SetMachineRaw(const wchar_t* name, DWORD type, const void* data, DWORD size)
-{
-    velmo_test::SetValue(HKEY_LOCAL_MACHINE, name, type, data, size);
-}
-
-void ConfigTest::RemoveMachineValue(const wchar_t* name)
-{
-    velmo_test::DeleteValue(HKEY_LOCAL_MACHINE, name);
-}
-
 void ConfigTest::SetUserDword(const wchar_t* name, DWORD value)
 {
     velmo_test::SetDword(HKEY_CURRENT_USER, name, value);

@@ -42,8 +42,6 @@ protected:
     void SetUp() override;
 
     static void WriteMachineValues(const MachineValues& values = {});
-    static void SetMachineRaw(const wchar_t* name, DWORD type, const void* data, DWORD size);
-    static void RemoveMachineValue(const wchar_t* name);
     static void SetUserDword(const wchar_t* name, DWORD value);
 
     // A configuration read from the registry as it stands.

@@ -2,18 +2,19 @@
 // records it writes for the ones it cannot read.
 #include "config/configFixture.h"
 
-#include <functional>
-
 namespace config_test {
 namespace {
 
-void ExpectMachineDefaults(const CVelmoConfig& config)
+// What a value not read is left at.
+const MachineValues kDefaults{kDefaultOemUrl, 0, 7, 10000, 7};
+
+void ExpectMachine(const CVelmoConfig& config, const MachineValues& values)
 {
-    EXPECT_EQ(config.OemUrl, kDefaultOemUrl);
-    EXPECT_EQ(config.MinimizePrivacyIconAtStart, 0);
-    EXPECT_EQ(config.KorvaStatusInitMaxRetries, 7u);
-    EXPECT_EQ(config.CheckKorvaStatusTimeout, 10000u);
-    EXPECT_EQ(config.NumPollsForDisabled, 7u);
+    EXPECT_EQ(config.OemUrl, values.oemUrl);
+    EXPECT_EQ(config.MinimizePrivacyIconAtStart, static_cast<LONG>(values.minimize));
+    EXPECT_EQ(config.KorvaStatusInitMaxRetries, values.retries);
+    EXPECT_EQ(config.CheckKorvaStatusTimeout, values.timeout);
+    EXPECT_EQ(config.NumPollsForDisabled, values.polls);
 }
 
 using ConfigConstruction = ConfigTest;
@@ -25,45 +26,12 @@ TEST_F(ConfigConstruction, HoldsTheDefaultsAndTouchesNoRegistry)
 
     const CVelmoConfig config;
 
-    ExpectMachineDefaults(config);
+    ExpectMachine(config, kDefaults);
     EXPECT_EQ(config.PopupForCurrentUser, 1);
     EXPECT_EQ(Records(), Texts{});
-}
-
-TEST_F(ConfigConstruction, NamesTheKeyPathAndValues)
-{
-    const CVelmoConfig config;
-    EXPECT_EQ(config.KeyPath, L"SOFTWARE\\Brenlow\\Network_Services\\velmo");
-    EXPECT_EQ(config.OemUrlName, L"OemUrl");
-    EXPECT_EQ(config.MinimizePrivacyIconAtStartName, L"MinimizePrivacyIconAtStart");
-    EXPECT_EQ(config.KorvaStatusInitMaxRetriesName, L"KorvaStatusInitMaxRetries");
-    EXPECT_EQ(config.CheckKorvaStatusTimeoutName, L"CheckKorvaStatusTimeout");
-    EXPECT_EQ(config.PopupForCurrentUserName, L"PopupForCurrentUser");
-    EXPECT_EQ(config.NumPollsForDisabledName, L"NumPollsForDisabled");
-    EXPECT_EQ(config.KorvaLastEnabledName, L"KorvaLastEnabled");
 }
 
 using ConfigWithoutMachineKey = ConfigTest;
-
-TEST_F(ConfigWithoutMachineKey, KeepsDefaultsAndRecordsOnlyTheMissingUserValue)
-{
-    const CVelmoConfig config = ReadConfig();
-
-    ExpectMachineDefaults(config);
-    EXPECT_EQ(config.PopupForCurrentUser, 1);
-    EXPECT_EQ(Records(), Texts{kPopupMessage});
-}
-
-TEST_F(ConfigWithoutMachineKey, StillReadsTheUsersChoice)
-{
-    SetUserDword(L"PopupForCurrentUser", 0);
-
-    const CVelmoConfig config = ReadConfig();
-
-    ExpectMachineDefaults(config);
-    EXPECT_EQ(config.PopupForCurrentUser, 0);
-    EXPECT_EQ(Records(), Texts{});
-}
 
 TEST_F(ConfigWithoutMachineKey, TurnsMinimizeOffAndResetsThePopupChoice)
 {
@@ -77,61 +45,71 @@ TEST_F(ConfigWithoutMachineKey, TurnsMinimizeOffAndResetsThePopupChoice)
     EXPECT_EQ(config.PopupForCurrentUser, 1);
 }
 
-using ConfigAllValuesPresent = ConfigTest;
-
-TEST_F(ConfigAllValuesPresent, ReadsEveryValueWithoutRecords)
+// Valid values are taken as stored, with no range test; Minimize is on for
+// any non-zero number, and then the pop-up is off whatever the user chose.
+struct TakenCase
 {
-    WriteMachineValues();
-    SetUserDword(L"PopupForCurrentUser", 0);
+    const char* name;
+    MachineValues stored;
+    DWORD popup;
+    LONG minimizeRead;
+    LONG popupRead;
+};
+
+void PrintTo(const TakenCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ConfigTakenValues : public ConfigTest, public ::testing::WithParamInterface<TakenCase>
+{};
+
+TEST_P(ConfigTakenValues, AreReadWithoutRecords)
+{
+    const TakenCase& c = GetParam();
+    WriteMachineValues(c.stored);
+    SetUserDword(L"PopupForCurrentUser", c.popup);
 
     const CVelmoConfig config = ReadConfig();
 
-    EXPECT_EQ(config.OemUrl, L"https://oem.example/support");
-    EXPECT_EQ(config.MinimizePrivacyIconAtStart, 0);
-    EXPECT_EQ(config.KorvaStatusInitMaxRetries, 3u);
-    EXPECT_EQ(config.CheckKorvaStatusTimeout, 2500u);
-    EXPECT_EQ(config.NumPollsForDisabled, 4u);
-    EXPECT_EQ(config.PopupForCurrentUser, 0);
+    MachineValues expected = c.stored;
+    expected.minimize = static_cast<DWORD>(c.minimizeRead);
+    ExpectMachine(config, expected);
+    EXPECT_EQ(config.PopupForCurrentUser, c.popupRead);
     EXPECT_EQ(Records(), Texts{});
 }
 
-TEST_F(ConfigAllValuesPresent, ZerosAreTakenWithoutComplaint)
+INSTANTIATE_TEST_SUITE_P(
+    StoredValues, ConfigTakenValues,
+    ::testing::Values(
+        TakenCase{"Typical", {}, 0, 0, 0},
+        TakenCase{"Zeros", {.retries = 0, .timeout = 0, .polls = 0}, 1, 0, 1},
+        TakenCase{"Largest", {.retries = 0xFFFFFFFF, .timeout = 0xFFFFFFFF, .polls = 0xFFFFFFFF},
+                  7, 0, 7},
+        TakenCase{"MinimizeOne", {.minimize = 1}, 1, 1, 0},
+        TakenCase{"MinimizeLargest", {.minimize = 0xFFFFFFFF}, 1, 1, 0}),
+    [](const ::testing::TestParamInfo<TakenCase>& info) { return std::string(info.param.name); });
+
+// Values taken away from a full set (Minimize off, the user's pop-up off):
+// each one left unread keeps its default and leaves its own record, in the
+// order ReadAll reads them.
+enum Absent : unsigned
 {
-    MachineValues zeros;
-    zeros.retries = zeros.timeout = zeros.polls = 0;
-    WriteMachineValues(zeros);
-    SetUserDword(L"PopupForCurrentUser", 1);
+    kOemUrl = 1u << 0,
+    kMinimize = 1u << 1,
+    kRetries = 1u << 2,
+    kTimeout = 1u << 3,
+    kPolls = 1u << 4,
+    kPopup = 1u << 5,
+    kMachineKey = 1u << 6,
+    kUserKey = 1u << 7,
+};
 
-    const CVelmoConfig config = ReadConfig();
-
-    EXPECT_EQ(config.KorvaStatusInitMaxRetries, 0u);
-    EXPECT_EQ(config.CheckKorvaStatusTimeout, 0u);
-    EXPECT_EQ(config.NumPollsForDisabled, 0u);
-    EXPECT_EQ(Records(), Texts{});
-}
-
-TEST_F(ConfigAllValuesPresent, NumbersGetNoRangeTest)
-{
-    MachineValues largest;
-    largest.retries = largest.timeout = largest.polls = 0xFFFFFFFFu;
-    WriteMachineValues(largest);
-    SetUserDword(L"PopupForCurrentUser", 7);
-
-    const CVelmoConfig config = ReadConfig();
-
-    EXPECT_EQ(config.KorvaStatusInitMaxRetries, 0xFFFFFFFFu);
-    EXPECT_EQ(config.CheckKorvaStatusTimeout, 0xFFFFFFFFu);
-    EXPECT_EQ(config.NumPollsForDisabled, 0xFFFFFFFFu);
-    EXPECT_EQ(config.PopupForCurrentUser, 7);
-}
-
-// One value missing among present ones: its own record, its default.
 struct MissingCase
 {
     const char* name;
-    const wchar_t* value;
-    const char* message;
-    std::function<void(const CVelmoConfig&)> expectDefault;
+    unsigned absent;
+    Texts records;
 };
 
 void PrintTo(const MissingCase& c, std::ostream* out)
@@ -139,102 +117,70 @@ void PrintTo(const MissingCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class ConfigMissingValue : public ConfigTest, public ::testing::WithParamInterface<MissingCase>
+class ConfigMissingValues : public ConfigTest, public ::testing::WithParamInterface<MissingCase>
 {};
 
-TEST_P(ConfigMissingValue, IsRecordedAndKeepsItsDefault)
+TEST_P(ConfigMissingValues, KeepTheirDefaultsAndAreRecorded)
 {
-    WriteMachineValues();
+    const MissingCase& c = GetParam();
+    const MachineValues stored;
+    WriteMachineValues(stored);
     SetUserDword(L"PopupForCurrentUser", 0);
-    if (std::wstring(GetParam().value) == L"PopupForCurrentUser")
+    const struct
+    {
+        unsigned bit;
+        HKEY root;
+        const wchar_t* name;
+    } values[] = {{kOemUrl, HKEY_LOCAL_MACHINE, L"OemUrl"},
+                  {kMinimize, HKEY_LOCAL_MACHINE, L"MinimizePrivacyIconAtStart"},
+                  {kRetries, HKEY_LOCAL_MACHINE, L"KorvaStatusInitMaxRetries"},
+                  {kTimeout, HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout"},
+                  {kPolls, HKEY_LOCAL_MACHINE, L"NumPollsForDisabled"},
+                  {kPopup, HKEY_CURRENT_USER, L"PopupForCurrentUser"}};
+    for (const auto& value : values)
+        if (c.absent & value.bit)
+            velmo_test::DeleteValue(value.root, value.name);
+    if (c.absent & kMachineKey)
+        velmo_test::DeleteVelmoKey(HKEY_LOCAL_MACHINE);
+    if (c.absent & kUserKey)
         velmo_test::DeleteVelmoKey(HKEY_CURRENT_USER);
-    else
-        RemoveMachineValue(GetParam().value);
 
     const CVelmoConfig config = ReadConfig();
 
-    GetParam().expectDefault(config);
-    EXPECT_EQ(Records(), Texts{GetParam().message});
+    const auto unread = [&](unsigned bit) {
+        return (c.absent & (bit | (bit == kPopup ? kUserKey : kMachineKey))) != 0;
+    };
+    MachineValues expected = stored;
+    if (unread(kOemUrl))
+        expected.oemUrl = kDefaults.oemUrl;
+    if (unread(kRetries))
+        expected.retries = kDefaults.retries;
+    if (unread(kTimeout))
+        expected.timeout = kDefaults.timeout;
+    if (unread(kPolls))
+        expected.polls = kDefaults.polls;
+    ExpectMachine(config, expected);
+    EXPECT_EQ(config.PopupForCurrentUser, unread(kPopup) ? 1 : 0);
+    EXPECT_EQ(Records(), c.records);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EachValue, ConfigMissingValue,
+    AbsentValues, ConfigMissingValues,
     ::testing::Values(
-        MissingCase{"OemUrl", L"OemUrl", kOemUrlMessage,
-                    [](const CVelmoConfig& c) { EXPECT_EQ(c.OemUrl, kDefaultOemUrl); }},
-        MissingCase{"MinimizePrivacyIconAtStart", L"MinimizePrivacyIconAtStart", kMinimizeMessage,
-                    [](const CVelmoConfig& c) {
-                        EXPECT_EQ(c.MinimizePrivacyIconAtStart, 0);
-                        EXPECT_EQ(c.PopupForCurrentUser, 0) << "the user's own choice";
-                    }},
-        MissingCase{"KorvaStatusInitMaxRetries", L"KorvaStatusInitMaxRetries", kRetriesMessage,
-                    [](const CVelmoConfig& c) { EXPECT_EQ(c.KorvaStatusInitMaxRetries, 7u); }},
-        MissingCase{"CheckKorvaStatusTimeout", L"CheckKorvaStatusTimeout", kTimeoutMessage,
-                    [](const CVelmoConfig& c) { EXPECT_EQ(c.CheckKorvaStatusTimeout, 10000u); }},
-        MissingCase{"NumPollsForDisabled", L"NumPollsForDisabled", kPollsMessage,
-                    [](const CVelmoConfig& c) { EXPECT_EQ(c.NumPollsForDisabled, 7u); }},
-        MissingCase{"PopupForCurrentUser", L"PopupForCurrentUser", kPopupMessage,
-                    [](const CVelmoConfig& c) { EXPECT_EQ(c.PopupForCurrentUser, 1); }}),
+        MissingCase{"OemUrl", kOemUrl, {kOemUrlMessage}},
+        MissingCase{"MinimizePrivacyIconAtStart", kMinimize, {kMinimizeMessage}},
+        MissingCase{"KorvaStatusInitMaxRetries", kRetries, {kRetriesMessage}},
+        MissingCase{"CheckKorvaStatusTimeout", kTimeout, {kTimeoutMessage}},
+        MissingCase{"NumPollsForDisabled", kPolls, {kPollsMessage}},
+        MissingCase{"PopupForCurrentUser", kPopup, {kPopupMessage}},
+        MissingCase{"EveryValueUnderBothKeys",
+                    kOemUrl | kMinimize | kRetries | kTimeout | kPolls | kPopup,
+                    {kOemUrlMessage, kMinimizeMessage, kRetriesMessage, kTimeoutMessage,
+                     kPollsMessage, kPopupMessage}},
+        // Without the machine key nothing of it is read, so nothing recorded.
+        MissingCase{"MachineKey", kMachineKey, {}},
+        MissingCase{"UserKey", kUserKey, {kPopupMessage}}),
     [](const ::testing::TestParamInfo<MissingCase>& info) { return std::string(info.param.name); });
-
-using ConfigMissingValues = ConfigTest;
-
-TEST_F(ConfigMissingValues, AreRecordedInReadingOrderFromTheConfigurationSource)
-{
-    // The key exists, holding none of the configuration's values.
-    SetMachineRaw(L"Unrelated", REG_DWORD, "\1\0\0\0", 4);
-
-    const CVelmoConfig config = ReadConfig();
-
-    ExpectMachineDefaults(config);
-    EXPECT_EQ(config.PopupForCurrentUser, 1);
-    EXPECT_EQ(Records(), (Texts{kOemUrlMessage, kMinimizeMessage, kRetriesMessage,
-                                kTimeoutMessage, kPollsMessage, kPopupMessage}));
-}
-
-// Any non-zero value turns Minimize on, and that overrides the user.
-class ConfigMinimizeOn : public ConfigTest, public ::testing::WithParamInterface<DWORD>
-{};
-
-TEST_P(ConfigMinimizeOn, ForcesThePopupOffWhateverTheUserChose)
-{
-    MachineValues values;
-    values.minimize = GetParam();
-    WriteMachineValues(values);
-    SetUserDword(L"PopupForCurrentUser", 1);
-
-    const CVelmoConfig config = ReadConfig();
-
-    EXPECT_EQ(config.MinimizePrivacyIconAtStart, 1);
-    EXPECT_EQ(config.PopupForCurrentUser, 0);
-    EXPECT_EQ(Records(), Texts{});
-}
-
-INSTANTIATE_TEST_SUITE_P(NonZeroValues, ConfigMinimizeOn, ::testing::Values(1u, 5u, 0xFFFFFFFFu));
-
-using ConfigMinimizeOff = ConfigTest;
-
-TEST_F(ConfigMinimizeOff, LeavesTheUsersChoice)
-{
-    WriteMachineValues();
-    SetUserDword(L"PopupForCurrentUser", 0);
-
-    const CVelmoConfig config = ReadConfig();
-
-    EXPECT_EQ(config.MinimizePrivacyIconAtStart, 0);
-    EXPECT_EQ(config.PopupForCurrentUser, 0);
-}
-
-TEST_F(ConfigMinimizeOff, PopsUpWhenTheUserHasNoChoice)
-{
-    WriteMachineValues();
-
-    const CVelmoConfig config = ReadConfig();
-
-    EXPECT_EQ(config.MinimizePrivacyIconAtStart, 0);
-    EXPECT_EQ(config.PopupForCurrentUser, 1);
-    EXPECT_EQ(Records(), Texts{kPopupMessage});
-}
 
 } // namespace
 } // namespace config_test

@@ -1,4 +1,4 @@
-// The per-user 32-bit values under HKEY_CURRENT_USER, and ReadDword.
+// The per-user 32-bit values under HKEY_CURRENT_USER.
 #include "config/configFixture.h"
 
 #include "common/regKey.h"
@@ -54,77 +54,13 @@ TEST_F(ConfigUserValues, WriteGoesToTheUserOnly)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, velmo_test::kVelmoKeyPath));
 }
 
+// Without the user's key, even with the value under the machine's.
 TEST_F(ConfigUserValues, ReadIgnoresTheMachineValue)
 {
     velmo_test::SetDword(HKEY_LOCAL_MACHINE, L"KorvaLastEnabled", 1);
     DWORD read = kUntouched;
     EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read));
     EXPECT_EQ(read, kUntouched);
-}
-
-TEST_F(ConfigUserValues, ReadWithoutTheKeyFailsAndLeavesTheOutputAlone)
-{
-    DWORD read = kUntouched;
-    EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read));
-    EXPECT_EQ(read, kUntouched);
-}
-
-TEST_F(ConfigUserValues, ReadOfAMissingValueFailsAndLeavesTheOutputAlone)
-{
-    SetUserDword(L"PopupForCurrentUser", 1);
-    DWORD read = kUntouched;
-    EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read));
-    EXPECT_EQ(read, kUntouched);
-}
-
-TEST_F(ConfigUserValues, ReadRejectsOtherTypesAndSizes)
-{
-    const std::uint64_t wide = 1;
-    const DWORD narrow = 1;
-    const struct
-    {
-        DWORD type;
-        const void* data;
-        DWORD size;
-    } stored[] = {{REG_QWORD, &wide, sizeof wide},
-                  {REG_SZ, L"1", 4},
-                  {REG_BINARY, &narrow, sizeof narrow},
-                  {REG_DWORD, &narrow, 2}};
-    for (const auto& value : stored) {
-        velmo_test::SetValue(HKEY_CURRENT_USER, L"KorvaLastEnabled", value.type, value.data,
-                             value.size);
-        DWORD read = kUntouched;
-        EXPECT_FALSE(m_config.ReadUserDword(m_config.KorvaLastEnabledName, read))
-            << "type " << value.type << ", " << value.size << " bytes";
-        EXPECT_EQ(read, kUntouched);
-    }
-}
-
-TEST_F(ConfigUserValues, OperationsWriteNoRecords)
-{
-    DWORD read = kUntouched;
-    m_config.ReadUserDword(m_config.KorvaLastEnabledName, read);
-    m_config.WriteUserDword(m_config.KorvaLastEnabledName, 0);
-    m_config.ReadUserDword(m_config.KorvaLastEnabledName, read);
-    EXPECT_EQ(Records(), Texts{});
-}
-
-using ConfigReadDword = ConfigTest;
-
-TEST_F(ConfigReadDword, ReadsOnlyAFourByteDwordFromAnOpenKey)
-{
-    velmo_test::SetDword(HKEY_CURRENT_USER, L"Number", 42);
-    velmo_test::SetString(HKEY_CURRENT_USER, L"Text", L"42");
-    UniqueRegKey key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, velmo_test::kVelmoKeyPath, 0, KEY_READ, key.Put()),
-              ERROR_SUCCESS);
-
-    DWORD read = kUntouched;
-    EXPECT_FALSE(ReadDword(key.Get(), L"Text", read));
-    EXPECT_FALSE(ReadDword(key.Get(), L"Absent", read));
-    EXPECT_EQ(read, kUntouched);
-    EXPECT_TRUE(ReadDword(key.Get(), L"Number", read));
-    EXPECT_EQ(read, 42u);
 }
 
 } // namespace

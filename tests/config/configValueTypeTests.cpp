@@ -2,13 +2,16 @@
 // first NUL and never read beyond the data the registry returned.
 #include "config/configFixture.h"
 
+#include "common/regKey.h"
+
 #include <cstring>
-#include <functional>
 
 namespace config_test {
 namespace {
 
 using Bytes = std::vector<BYTE>;
+
+constexpr DWORD kUntouched = 0xDEADBEEF;
 
 template <typename T>
 Bytes BytesOf(T value)
@@ -32,95 +35,55 @@ Bytes FirstBytes(Bytes bytes, std::size_t count)
     return bytes;
 }
 
-struct TypeCase
+// Every 32-bit value is read through ReadDword: its check is tested here once.
+struct DwordCase
 {
     const char* name;
-    HKEY root;
-    const wchar_t* value;
     DWORD type;
     Bytes data;
-    const char* message;
-    std::function<void(const CVelmoConfig&)> expectDefault;
+    std::optional<DWORD> read;
 };
 
-void PrintTo(const TypeCase& c, std::ostream* out)
+void PrintTo(const DwordCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
-class ConfigRejectedValue : public ConfigTest, public ::testing::WithParamInterface<TypeCase>
+class ConfigReadDword : public ConfigTest, public ::testing::WithParamInterface<DwordCase>
 {};
 
-TEST_P(ConfigRejectedValue, IsRecordedAndKeepsItsDefault)
+TEST_P(ConfigReadDword, TakesOnlyAFourByteDwordAndOtherwiseLeavesTheOutputAlone)
 {
-    const TypeCase& c = GetParam();
-    WriteMachineValues();
-    SetUserDword(L"PopupForCurrentUser", 0);
-    velmo_test::SetValue(c.root, c.value, c.type, c.data.data(),
+    const DwordCase& c = GetParam();
+    velmo_test::SetValue(HKEY_CURRENT_USER, L"Number", c.type, c.data.data(),
                          static_cast<DWORD>(c.data.size()));
+    UniqueRegKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, velmo_test::kVelmoKeyPath, 0, KEY_READ, key.Put()),
+              ERROR_SUCCESS);
 
-    const CVelmoConfig config = ReadConfig();
-
-    c.expectDefault(config);
-    EXPECT_EQ(Records(), Texts{c.message});
+    DWORD read = kUntouched;
+    EXPECT_EQ(ReadDword(key.Get(), L"Number", read), c.read.has_value());
+    EXPECT_EQ(read, c.read.value_or(kUntouched));
 }
 
-const auto kTimeoutIsDefault = [](const CVelmoConfig& c) {
-    EXPECT_EQ(c.CheckKorvaStatusTimeout, 10000u);
-};
-const auto kRetriesIsDefault = [](const CVelmoConfig& c) {
-    EXPECT_EQ(c.KorvaStatusInitMaxRetries, 7u);
-};
-const auto kPollsIsDefault = [](const CVelmoConfig& c) { EXPECT_EQ(c.NumPollsForDisabled, 7u); };
-const auto kMinimizeIsOff = [](const CVelmoConfig& c) {
-    EXPECT_EQ(c.MinimizePrivacyIconAtStart, 0);
-};
-const auto kPopupIsDefault = [](const CVelmoConfig& c) { EXPECT_EQ(c.PopupForCurrentUser, 1); };
-const auto kOemUrlIsDefault = [](const CVelmoConfig& c) { EXPECT_EQ(c.OemUrl, kDefaultOemUrl); };
-
-const HKEY kMachine = HKEY_LOCAL_MACHINE;
-const HKEY kUser = HKEY_CURRENT_USER;
-
 INSTANTIATE_TEST_SUITE_P(
-    WrongTypeOrSize, ConfigRejectedValue,
-    ::testing::Values(
-        TypeCase{"TimeoutAsText", kMachine, L"CheckKorvaStatusTimeout", REG_SZ,
-                 TextBytes(L"10000"), kTimeoutMessage, kTimeoutIsDefault},
-        TypeCase{"OtherTimeoutAsText", kMachine, L"CheckKorvaStatusTimeout", REG_SZ,
-                 TextBytes(L"2500"), kTimeoutMessage, kTimeoutIsDefault},
-        TypeCase{"TimeoutAsQword", kMachine, L"CheckKorvaStatusTimeout", REG_QWORD,
-                 BytesOf<std::uint64_t>(2500), kTimeoutMessage, kTimeoutIsDefault},
-        TypeCase{"RetriesAsQword", kMachine, L"KorvaStatusInitMaxRetries", REG_QWORD,
-                 BytesOf<std::uint64_t>(3), kRetriesMessage, kRetriesIsDefault},
-        TypeCase{"PollsAsQword", kMachine, L"NumPollsForDisabled", REG_QWORD,
-                 BytesOf<std::uint64_t>(4), kPollsMessage, kPollsIsDefault},
-        TypeCase{"PollsAsTwoByteDword", kMachine, L"NumPollsForDisabled", REG_DWORD,
-                 Bytes{4, 0}, kPollsMessage, kPollsIsDefault},
-        TypeCase{"RetriesAsFourByteBinary", kMachine, L"KorvaStatusInitMaxRetries", REG_BINARY,
-                 BytesOf<DWORD>(3), kRetriesMessage, kRetriesIsDefault},
-        TypeCase{"TimeoutAsBigEndianDword", kMachine, L"CheckKorvaStatusTimeout",
-                 REG_DWORD_BIG_ENDIAN, BytesOf<DWORD>(2500), kTimeoutMessage, kTimeoutIsDefault},
-        TypeCase{"MinimizeAsQword", kMachine, L"MinimizePrivacyIconAtStart", REG_QWORD,
-                 BytesOf<std::uint64_t>(1), kMinimizeMessage, kMinimizeIsOff},
-        TypeCase{"PopupAsText", kUser, L"PopupForCurrentUser", REG_SZ, TextBytes(L"0"),
-                 kPopupMessage, kPopupIsDefault},
-        TypeCase{"PopupAsTwoByteDword", kUser, L"PopupForCurrentUser", REG_DWORD, Bytes{0, 0},
-                 kPopupMessage, kPopupIsDefault},
-        TypeCase{"OemUrlAsExpandableString", kMachine, L"OemUrl", REG_EXPAND_SZ,
-                 TextBytes(L"https://oem.example/%PATH%"), kOemUrlMessage, kOemUrlIsDefault},
-        TypeCase{"OemUrlAsMultiString", kMachine, L"OemUrl", REG_MULTI_SZ,
-                 TextBytes(std::wstring(L"https://oem.example/\0", 21)), kOemUrlMessage,
-                 kOemUrlIsDefault},
-        TypeCase{"OemUrlOf260Characters", kMachine, L"OemUrl", REG_SZ,
-                 TextBytes(std::wstring(260, L'u')), kOemUrlMessage, kOemUrlIsDefault}),
-    [](const ::testing::TestParamInfo<TypeCase>& info) { return std::string(info.param.name); });
+    StoredValues, ConfigReadDword,
+    ::testing::Values(DwordCase{"FourByteDword", REG_DWORD, BytesOf<DWORD>(42), 42},
+                      DwordCase{"TwoByteDword", REG_DWORD, Bytes{4, 0}, std::nullopt},
+                      // More than four bytes: a 64-bit number, or a text of two characters or more.
+                      DwordCase{"Qword", REG_QWORD, BytesOf<std::uint64_t>(3), std::nullopt},
+                      // Four bytes of another type: binary, big-endian or the text "1" alike.
+                      DwordCase{"FourByteBinary", REG_BINARY, BytesOf<DWORD>(3), std::nullopt}),
+    [](const ::testing::TestParamInfo<DwordCase>& info) { return std::string(info.param.name); });
 
-// An address stored as REG_SZ with the given bytes, read in.
+// An address stored with the given type and bytes: the text read, or none
+// when it is refused and the default kept.
 struct UrlCase
 {
     const char* name;
+    DWORD type;
     Bytes data;
-    std::wstring read;
+    std::optional<std::wstring> read;
 };
 
 void PrintTo(const UrlCase& c, std::ostream* out)
@@ -131,17 +94,18 @@ void PrintTo(const UrlCase& c, std::ostream* out)
 class ConfigOemUrl : public ConfigTest, public ::testing::WithParamInterface<UrlCase>
 {};
 
-TEST_P(ConfigOemUrl, IsTheTextUpToTheFirstNulWithinTheData)
+TEST_P(ConfigOemUrl, IsTheTextUpToTheFirstNulWithinTheDataOfAShortString)
 {
+    const UrlCase& c = GetParam();
     WriteMachineValues();
-    SetMachineRaw(L"OemUrl", REG_SZ, GetParam().data.data(),
-                  static_cast<DWORD>(GetParam().data.size()));
+    SetUserDword(L"PopupForCurrentUser", 0);
+    velmo_test::SetValue(HKEY_LOCAL_MACHINE, L"OemUrl", c.type, c.data.data(),
+                         static_cast<DWORD>(c.data.size()));
 
     const CVelmoConfig config = ReadConfig();
 
-    EXPECT_EQ(config.OemUrl, GetParam().read);
-    // No user value here: that is the one record, the address is accepted.
-    EXPECT_EQ(Records(), Texts{kPopupMessage});
+    EXPECT_EQ(config.OemUrl, c.read.value_or(kDefaultOemUrl));
+    EXPECT_EQ(Records(), c.read ? Texts{} : Texts{kOemUrlMessage});
 }
 
 const std::wstring kAddress = L"https://oem.example/a";
@@ -149,17 +113,22 @@ const std::wstring kAddress = L"https://oem.example/a";
 INSTANTIATE_TEST_SUITE_P(
     StoredBytes, ConfigOemUrl,
     ::testing::Values(
-        UrlCase{"Empty", TextBytes(L""), L""},
-        UrlCase{"NoDataAtAll", Bytes{}, L""},
-        UrlCase{"Plain", TextBytes(kAddress), kAddress},
-        UrlCase{"Longest259Characters", TextBytes(std::wstring(259, L'w')),
+        UrlCase{"Empty", REG_SZ, TextBytes(L""), L""},
+        UrlCase{"NoDataAtAll", REG_SZ, Bytes{}, L""},
+        UrlCase{"Plain", REG_SZ, TextBytes(kAddress), kAddress},
+        UrlCase{"Longest259Characters", REG_SZ, TextBytes(std::wstring(259, L'w')),
                 std::wstring(259, L'w')},
-        UrlCase{"FullBufferWithoutNul", TextBytes(std::wstring(260, L'f'), false),
+        UrlCase{"FullBufferWithoutNul", REG_SZ, TextBytes(std::wstring(260, L'f'), false),
                 std::wstring(260, L'f')},
-        UrlCase{"WithoutNul", TextBytes(kAddress, false), kAddress},
+        UrlCase{"WithoutNul", REG_SZ, TextBytes(kAddress, false), kAddress},
         // Seven bytes: the last character is not all there.
-        UrlCase{"OddSizeWithoutNul", FirstBytes(TextBytes(L"abcd", false), 7), L"abc"},
-        UrlCase{"EmbeddedNul", TextBytes(std::wstring(L"abc\0def", 7)), L"abc"}),
+        UrlCase{"OddSizeWithoutNul", REG_SZ, FirstBytes(TextBytes(L"abcd", false), 7), L"abc"},
+        UrlCase{"EmbeddedNul", REG_SZ, TextBytes(std::wstring(L"abc\0def", 7)), L"abc"},
+        UrlCase{"Of260Characters", REG_SZ, TextBytes(std::wstring(260, L'u')), std::nullopt},
+        UrlCase{"ExpandableString", REG_EXPAND_SZ, TextBytes(L"https://oem.example/%PATH%"),
+                std::nullopt},
+        UrlCase{"MultiString", REG_MULTI_SZ, TextBytes(std::wstring(L"https://oem.example/\0", 21)),
+                std::nullopt}),
     [](const ::testing::TestParamInfo<UrlCase>& info) { return std::string(info.param.name); });
 
 } // namespace

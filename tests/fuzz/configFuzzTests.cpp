@@ -8,41 +8,51 @@
 #include "common/regKey.h"
 #include "config/configFixture.h"
 
+#include <tuple>
+
 namespace velmo_fuzz {
 namespace {
 
 constexpr std::size_t kRounds = 3000;
 constexpr DWORD kUntouched = 0xDEADBEEF;
 
+auto Fields(const CVelmoConfig& c)
+{
+    return std::tuple(c.OemUrl, c.MinimizePrivacyIconAtStart, c.KorvaStatusInitMaxRetries,
+                      c.CheckKorvaStatusTimeout, c.NumPollsForDisabled, c.PopupForCurrentUser);
+}
+
 class ConfigFuzz : public config_test::ConfigTest
 {
 protected:
     // Both keys gone and a fresh log cursor (the fixture's own set-up), then
     // the round's values.
-    void StoreRound(const Machine& machine, const User& user)
+    void StoreRound(const Round& round)
     {
         ConfigTest::SetUp();
-        if (machine.key) {
-            CreateKey(HKEY_LOCAL_MACHINE);
-            Store(HKEY_LOCAL_MACHINE, L"OemUrl", machine.oemUrl);
-            Store(HKEY_LOCAL_MACHINE, L"MinimizePrivacyIconAtStart", machine.minimize);
-            Store(HKEY_LOCAL_MACHINE, L"KorvaStatusInitMaxRetries", machine.retries);
-            Store(HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", machine.timeout);
-            Store(HKEY_LOCAL_MACHINE, L"NumPollsForDisabled", machine.polls);
-        }
-        if (user.key) {
-            CreateKey(HKEY_CURRENT_USER);
-            Store(HKEY_CURRENT_USER, L"PopupForCurrentUser", user.popup);
-            Store(HKEY_CURRENT_USER, L"KorvaLastEnabled", user.lastEnabled);
+        for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            if (root == HKEY_LOCAL_MACHINE ? round.machineKey : round.userKey) {
+                UniqueRegKey key;
+                ASSERT_EQ(RegCreateKeyExW(root, velmo_test::kVelmoKeyPath, 0, nullptr, 0, KEY_WRITE,
+                                          nullptr, key.Put(), nullptr),
+                          ERROR_SUCCESS);
+            }
+        for (int slot = 0; slot < kSlots; ++slot) {
+            const StoredValue& value = round.values[slot];
+            if (KeyThere(round, slot) && value.present)
+                velmo_test::SetValue(kSettings[slot].root, kSettings[slot].name, value.type,
+                                     value.data.data(), static_cast<DWORD>(value.data.size()));
         }
     }
 
     // What the round got wrong; empty when nothing.
-    std::string CheckRound(const Machine& machine, const User& user) const
+    std::string CheckRound(const Round& round, const Expected& expected) const
     {
+        std::string found;
         const CVelmoConfig actual = ReadConfig();
-        const Expected expected = ExpectedFor(machine, user);
-        std::string found = Differences(actual, expected.config);
+        if (Fields(actual) != Fields(expected.config))
+            found += "read " + ::testing::PrintToString(Fields(actual)) + " instead of " +
+                     ::testing::PrintToString(Fields(expected.config)) + "; ";
         const config_test::Texts records = Records();
         if (records != expected.records)
             found += "records " + ::testing::PrintToString(records) + " instead of " +
@@ -50,27 +60,11 @@ protected:
 
         DWORD lastEnabled = kUntouched;
         const bool read = actual.ReadUserDword(actual.KorvaLastEnabledName, lastEnabled);
-        const bool valid = user.key && IsDword(user.lastEnabled);
-        if (read != valid || lastEnabled != (valid ? DwordOf(user.lastEnabled) : kUntouched))
+        const bool taken = Taken(round, kLastEnabled);
+        if (read != taken || lastEnabled != (taken ? DwordOf(round.values[kLastEnabled]) : kUntouched))
             found += "KorvaLastEnabled read as " + std::to_string(read) + ", " +
                      std::to_string(lastEnabled) + "; ";
         return found;
-    }
-
-private:
-    static void CreateKey(HKEY root)
-    {
-        UniqueRegKey key;
-        ASSERT_EQ(RegCreateKeyExW(root, velmo_test::kVelmoKeyPath, 0, nullptr, 0, KEY_WRITE,
-                                  nullptr, key.Put(), nullptr),
-                  ERROR_SUCCESS);
-    }
-
-    static void Store(HKEY root, const wchar_t* name, const StoredValue& value)
-    {
-        if (value.present)
-            velmo_test::SetValue(root, name, value.type, value.data.data(),
-                                 static_cast<DWORD>(value.data.size()));
     }
 };
 
@@ -80,16 +74,16 @@ TEST_F(ConfigFuzz, OnlyValidValuesAreTakenAndEveryOtherIsRecorded)
     Mismatches mismatches(run);
     std::size_t rejected = 0;
     const std::size_t rounds = kRounds * run.Scale();
-    for (std::size_t round = 1; round <= rounds; ++round) {
-        const Machine machine = RandomMachine(run);
-        const User user = RandomUser(run);
-        StoreRound(machine, user);
+    for (std::size_t number = 1; number <= rounds; ++number) {
+        const Round round = RandomRound(run);
+        StoreRound(round);
         if (HasFatalFailure())
             return;
-        const std::string found = CheckRound(machine, user);
+        const Expected expected = ExpectedFor(round);
+        const std::string found = CheckRound(round, expected);
         if (!found.empty())
-            mismatches.Add(round, found + "stored: " + Describe(machine, user));
-        rejected += ExpectedFor(machine, user).records.size();
+            mismatches.Add(number, found + "stored: " + Describe(round));
+        rejected += expected.records.size();
     }
 
     run.Report(std::to_string(rounds) + " rounds of 7 values, " + std::to_string(rejected) +

@@ -7,15 +7,20 @@
 
 namespace velmo_fuzz {
 
+const Setting kSettings[kSlots] = {
+    {HKEY_LOCAL_MACHINE, L"OemUrl", config_test::kOemUrlMessage},
+    {HKEY_LOCAL_MACHINE, L"MinimizePrivacyIconAtStart", config_test::kMinimizeMessage},
+    {HKEY_LOCAL_MACHINE, L"KorvaStatusInitMaxRetries", config_test::kRetriesMessage},
+    {HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", config_test::kTimeoutMessage},
+    {HKEY_LOCAL_MACHINE, L"NumPollsForDisabled", config_test::kPollsMessage},
+    {HKEY_CURRENT_USER, L"PopupForCurrentUser", config_test::kPopupMessage},
+    {HKEY_CURRENT_USER, L"KorvaLastEnabled", nullptr},
+};
+
 namespace {
 
 // OemUrl: at most 259 characters and the terminating NUL.
 constexpr DWORD kOemUrlBytes = 520;
-
-bool IsOemUrl(const StoredValue& value)
-{
-    return value.present && value.type == REG_SZ && value.data.size() <= kOemUrlBytes;
-}
 
 // The text up to its first NUL, never beyond the data.
 std::wstring TextOf(const StoredValue& value)
@@ -63,52 +68,33 @@ StoredValue RandomValue(FuzzRun& run, bool text)
     return {true, type, run.Bytes(size)};
 }
 
-void ExpectDword(const StoredValue& value, DWORD& field, const char* message,
-                 std::vector<std::string>& records)
-{
-    if (IsDword(value))
-        field = DwordOf(value);
-    else
-        records.push_back(message);
-}
-
-std::string Describe(const wchar_t* name, const StoredValue& value)
-{
-    std::ostringstream text;
-    text << ::testing::PrintToString(std::wstring(name)) << " ";
-    if (value.present)
-        text << "type " << value.type << ", " << value.data.size() << " bytes; ";
-    else
-        text << "absent; ";
-    return text.str();
-}
-
 } // namespace
 
-// Each drawn in a fixed order, so that a seed gives the same values everywhere.
-Machine RandomMachine(FuzzRun& run)
+Round RandomRound(FuzzRun& run)
 {
-    Machine machine;
-    machine.key = run.Chance(90);
-    machine.oemUrl = RandomValue(run, true);
-    for (StoredValue* value :
-         {&machine.minimize, &machine.retries, &machine.timeout, &machine.polls})
-        *value = RandomValue(run, false);
-    return machine;
+    // Drawn in a fixed order, so that a seed gives the same values everywhere.
+    Round round;
+    round.machineKey = run.Chance(90);
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (slot == kPopup)
+            round.userKey = run.Chance(85);
+        round.values[slot] = RandomValue(run, slot == kOemUrl);
+    }
+    return round;
 }
 
-User RandomUser(FuzzRun& run)
+bool KeyThere(const Round& round, int slot)
 {
-    User user;
-    user.key = run.Chance(85);
-    user.popup = RandomValue(run, false);
-    user.lastEnabled = RandomValue(run, false);
-    return user;
+    return slot < kPopup ? round.machineKey : round.userKey;
 }
 
-bool IsDword(const StoredValue& value)
+bool Taken(const Round& round, int slot)
 {
-    return value.present && value.type == REG_DWORD && value.data.size() == sizeof(DWORD);
+    const StoredValue& value = round.values[slot];
+    if (!KeyThere(round, slot) || !value.present)
+        return false;
+    return slot == kOemUrl ? value.type == REG_SZ && value.data.size() <= kOemUrlBytes
+                           : value.type == REG_DWORD && value.data.size() == sizeof(DWORD);
 }
 
 DWORD DwordOf(const StoredValue& value)
@@ -118,69 +104,45 @@ DWORD DwordOf(const StoredValue& value)
     return number;
 }
 
-Expected ExpectedFor(const Machine& machine, const User& user)
+Expected ExpectedFor(const Round& round)
 {
     Expected expected;
+    // Without the machine key none of its values is read, so none recorded.
+    for (int slot = round.machineKey ? kOemUrl : kPopup; slot <= kPopup; ++slot)
+        if (!Taken(round, slot))
+            expected.records.push_back(kSettings[slot].record);
+
     CVelmoConfig& config = expected.config;
-    // Without the machine key nothing of it is read, and nothing recorded.
-    if (machine.key) {
-        if (IsOemUrl(machine.oemUrl))
-            config.OemUrl = TextOf(machine.oemUrl);
-        else
-            expected.records.push_back(config_test::kOemUrlMessage);
-        if (IsDword(machine.minimize))
-            config.MinimizePrivacyIconAtStart = DwordOf(machine.minimize) != 0 ? 1 : 0;
-        else
-            expected.records.push_back(config_test::kMinimizeMessage);
-        ExpectDword(machine.retries, config.KorvaStatusInitMaxRetries, config_test::kRetriesMessage,
-                    expected.records);
-        ExpectDword(machine.timeout, config.CheckKorvaStatusTimeout, config_test::kTimeoutMessage,
-                    expected.records);
-        ExpectDword(machine.polls, config.NumPollsForDisabled, config_test::kPollsMessage,
-                    expected.records);
-    }
-    if (user.key && IsDword(user.popup))
-        config.PopupForCurrentUser = static_cast<LONG>(DwordOf(user.popup));
-    else
-        expected.records.push_back(config_test::kPopupMessage);
+    // The number stored when it is taken, else the field's default.
+    const auto number = [&](int slot, DWORD field) {
+        return Taken(round, slot) ? DwordOf(round.values[slot]) : field;
+    };
+    if (Taken(round, kOemUrl))
+        config.OemUrl = TextOf(round.values[kOemUrl]);
+    config.MinimizePrivacyIconAtStart = number(kMinimize, config.MinimizePrivacyIconAtStart) != 0 ? 1 : 0;
+    config.KorvaStatusInitMaxRetries = number(kRetries, config.KorvaStatusInitMaxRetries);
+    config.CheckKorvaStatusTimeout = number(kTimeout, config.CheckKorvaStatusTimeout);
+    config.NumPollsForDisabled = number(kPolls, config.NumPollsForDisabled);
+    config.PopupForCurrentUser = static_cast<LONG>(number(kPopup, config.PopupForCurrentUser));
     if (config.MinimizePrivacyIconAtStart == 1)
         config.PopupForCurrentUser = 0;
     return expected;
 }
 
-std::string Differences(const CVelmoConfig& actual, const CVelmoConfig& expected)
+std::string Describe(const Round& round)
 {
     std::ostringstream text;
-    auto compare = [&](const char* name, const auto& got, const auto& want) {
-        if (got != want)
-            text << name << " " << ::testing::PrintToString(got) << " instead of "
-                 << ::testing::PrintToString(want) << "; ";
-    };
-    compare("OemUrl", actual.OemUrl, expected.OemUrl);
-    compare("MinimizePrivacyIconAtStart", actual.MinimizePrivacyIconAtStart,
-            expected.MinimizePrivacyIconAtStart);
-    compare("KorvaStatusInitMaxRetries", actual.KorvaStatusInitMaxRetries,
-            expected.KorvaStatusInitMaxRetries);
-    compare("CheckKorvaStatusTimeout", actual.CheckKorvaStatusTimeout,
-            expected.CheckKorvaStatusTimeout);
-    compare("PopupForCurrentUser", actual.PopupForCurrentUser, expected.PopupForCurrentUser);
-    compare("NumPollsForDisabled", actual.NumPollsForDisabled, expected.NumPollsForDisabled);
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const StoredValue& value = round.values[slot];
+        text << ::testing::PrintToString(std::wstring(kSettings[slot].name));
+        if (!KeyThere(round, slot))
+            text << " no key; ";
+        else if (value.present)
+            text << " type " << value.type << ", " << value.data.size() << " bytes; ";
+        else
+            text << " absent; ";
+    }
     return text.str();
-}
-
-std::string Describe(const Machine& machine, const User& user)
-{
-    std::string text = machine.key ? "machine key: " : "no machine key; ";
-    if (machine.key)
-        text += Describe(L"OemUrl", machine.oemUrl) +
-                Describe(L"MinimizePrivacyIconAtStart", machine.minimize) +
-                Describe(L"KorvaStatusInitMaxRetries", machine.retries) +
-                Describe(L"CheckKorvaStatusTimeout", machine.timeout) +
-                Describe(L"NumPollsForDisabled", machine.polls);
-    text += user.key ? "user key: " + Describe(L"PopupForCurrentUser", user.popup) +
-                           Describe(L"KorvaLastEnabled", user.lastEnabled)
-                     : "no user key";
-    return text;
 }
 
 } // namespace velmo_fuzz

@@ -1,4 +1,4 @@
-// Random registry values for the configuration, and the rules that say which
+// Random registry values for the configuration, and the rule that says which
 // of them the configuration takes: the oracle of the configuration fuzz.
 #pragma once
 
@@ -20,27 +20,33 @@ struct StoredValue
     std::vector<BYTE> data;
 };
 
-// The machine-wide values, under a key that may be missing.
-struct Machine
+// In the order ReadAll reads them, then the one only ReadUserDword reads; the
+// first five are the machine's, the rest the user's.
+enum Slot : int { kOemUrl, kMinimize, kRetries, kTimeout, kPolls, kPopup, kLastEnabled, kSlots };
+
+struct Setting
 {
-    bool key = false;
-    StoredValue oemUrl, minimize, retries, timeout, polls;
+    HKEY root;
+    const wchar_t* name;
+    const char* record;  // left when the value is not taken
+};
+extern const Setting kSettings[kSlots];
+
+struct Round
+{
+    bool machineKey = false;
+    bool userKey = false;
+    StoredValue values[kSlots];
 };
 
-// The per-user values, under a key that may be missing.
-struct User
-{
-    bool key = false;
-    StoredValue popup, lastEnabled;
-};
+// Keys there or not; values absent, valid, or of any type and size with
+// random bytes (empty, 0 to 8 bytes, around 520, 4 KiB, 64 KiB).
+Round RandomRound(FuzzRun& run);
 
-// Values absent, valid, or of any type and size with random bytes (empty,
-// 0 to 8 bytes, around 520, 4 KiB, 64 KiB).
-Machine RandomMachine(FuzzRun& run);
-User RandomUser(FuzzRun& run);
-
-// A 4-byte REG_DWORD.
-bool IsDword(const StoredValue& value);
+bool KeyThere(const Round& round, int slot);
+// The rule: a value is taken only when its key is there and it is valid, a
+// 4-byte REG_DWORD or, for OemUrl, a REG_SZ of at most 520 bytes.
+bool Taken(const Round& round, int slot);
 DWORD DwordOf(const StoredValue& value);
 
 // What ReadAll leaves in a configuration and the records it writes, in order.
@@ -49,11 +55,9 @@ struct Expected
     CVelmoConfig config;
     std::vector<std::string> records;
 };
-Expected ExpectedFor(const Machine& machine, const User& user);
+Expected ExpectedFor(const Round& round);
 
-// The fields of `actual` that differ from `expected`; empty when none do.
-std::string Differences(const CVelmoConfig& actual, const CVelmoConfig& expected);
-// Every value stored, by type and size, for a failure message.
-std::string Describe(const Machine& machine, const User& user);
+// The type and size of every value stored, for a failure message.
+std::string Describe(const Round& round);
 
 } // namespace velmo_fuzz
