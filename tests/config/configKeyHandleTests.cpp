@@ -3,56 +3,17 @@
 #include "config/configFixture.h"
 
 #include "common/regKey.h"
-
-#include <winternl.h>
+#include "support/processProbe.h"
 
 #include <optional>
 
 namespace config_test {
 namespace {
 
-constexpr ULONG kSystemHandleInformation = 16;
-constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-
-// One row of the system handle table; the owner's id is its low 16 bits.
-struct HandleEntry
-{
-    USHORT ownerPid;
-    USHORT creatorBackTraceIndex;
-    UCHAR objectType;
-    UCHAR flags;
-    USHORT handle;
-    PVOID object;
-    ULONG access;
-};
-
-struct HandleTable
-{
-    ULONG count;
-    HandleEntry entries[1];
-};
-
 std::optional<std::size_t> OwnHandleCount()
 {
-    using Query = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query)
-        return std::nullopt;
-    std::vector<BYTE> buffer(1 << 20);
-    LONG status = 0;
-    while ((status = query(kSystemHandleInformation, buffer.data(),
-                           static_cast<ULONG>(buffer.size()), nullptr)) == kInfoLengthMismatch)
-        buffer.resize(buffer.size() * 2);
-    if (status != 0)
-        return std::nullopt;
-
-    const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
-    const USHORT self = static_cast<USHORT>(GetCurrentProcessId());
-    std::size_t own = 0;
-    for (ULONG i = 0; i < table->count; ++i)
-        own += table->entries[i].ownerPid == self;
-    return own;
+    const long handles = velmo_test::ProcessProbe(GetCurrentProcessId()).Handles();
+    return handles < 0 ? std::nullopt : std::optional<std::size_t>(handles);
 }
 
 using ConfigKeys = ConfigTest;
