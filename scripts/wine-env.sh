@@ -104,7 +104,10 @@ velmo_prefix_display() {
   DISPLAY=$(cat "$WINEPREFIX.display" 2>/dev/null || true)
   if [ -z "$DISPLAY" ] || [ ! -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
     unset DISPLAY
-    velmo_start_display
+    if ! velmo_start_display; then
+      exec 8>&-
+      return 1
+    fi
     echo "$DISPLAY" >"$WINEPREFIX.display"
   fi
   export DISPLAY

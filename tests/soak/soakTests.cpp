@@ -114,7 +114,8 @@ TEST(Soak, VelmoHoldsNoMoreAfterFlippingThroughEveryStatus)
     const long polls = Count(entries, "Retrieved KorvaStatus: ");
     const int boxes = driver.BoxesAnswered() - boxesBefore;
 
-    if (const char* path = std::getenv("VELMO_SOAK_FIGURES")) {
+    const char* path = std::getenv("VELMO_SOAK_FIGURES");
+    if (path && *path) {
         const velmo_test::SoakFigures figures{
             seconds, warmUpRounds, rounds, static_cast<long>(driver.StepsPerRound()), polls,
             static_cast<long>(kPollPeriodMs), boxes, gdiCounted, gdi.cacheTriplets,

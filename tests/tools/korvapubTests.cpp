@@ -162,12 +162,11 @@ TEST(KorvapubServe, SizesTheSectionAsAsked)
     // A view of the whole section spans all that was asked for.
     const UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, L"Global\\KorvaStatus"));
     ASSERT_TRUE(mapping);
-    void* const view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0);
-    ASSERT_NE(view, nullptr);
+    const UniqueMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    ASSERT_TRUE(view);
     MEMORY_BASIC_INFORMATION region{};
-    EXPECT_NE(VirtualQuery(view, &region, sizeof region), 0u);
+    EXPECT_NE(VirtualQuery(view.Get(), &region, sizeof region), 0u);
     EXPECT_GE(region.RegionSize, 8192u);
-    UnmapViewOfFile(view);
     EXPECT_EQ(ReaderSees(), kKorvaDisabled);
 }
 

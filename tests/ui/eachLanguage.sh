@@ -8,7 +8,7 @@ prefix=$1 exe=$2
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=$prefix
 source "$here/../../scripts/wine-env.sh"
-velmo_prefix_display
+velmo_prefix_display || exit 1
 
 # Every language of the exe, a regional variant that reads the neutral
 # German, and one the exe lacks, which reads English.
