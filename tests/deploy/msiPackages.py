@@ -80,6 +80,11 @@ def extracted_exe(msi, directory):
     return next(pathlib.Path(directory).rglob("velmo.exe"))
 
 
+def table_names(msi):
+    return subprocess.run(["msiinfo", "tables", str(msi)], check=True, capture_output=True,
+                          text=True).stdout.split()
+
+
 def table(msi, name):
     """Rows of one table as dicts; msiinfo gives names, types and keys first."""
     lines = subprocess.run(["msiinfo", "export", str(msi), name], check=True,

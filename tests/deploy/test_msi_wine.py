@@ -66,6 +66,9 @@ class PackageLifecycle(unittest.TestCase):
 
     def assert_program_installed(self, exe, version):
         self.assertEqual(self.installed_exe.read_bytes(), exe.read_bytes())
+        notices = "THIRD-PARTY-NOTICES.txt"
+        self.assertEqual(self.installed_exe.with_name(notices).read_bytes(),
+                         exe.with_name(notices).read_bytes())
         self.assertEqual(self.wine.values(RUN_KEY).get("Velmo"), ("REG_SZ", self.start_command))
         self.assertEqual([found for _, found in self.products()], [version])
 
