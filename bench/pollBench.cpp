@@ -2,12 +2,12 @@
 
 #include "bench/floorCalls.h"
 #include "bench/pollPieces.h"
-#include "bench/quietShell.h"
 #include "bench/report.h"
-#include "support/publisher.h"
 #include "bench/stdoutAside.h"
 #include "common/trace.h"
 #include "res/resource.h"
+#include "support/fakeShell.h"
+#include "support/publisher.h"
 #include "support/testSupport.h"
 #include "ui/velmoDlg.h"
 
@@ -18,6 +18,7 @@
 
 namespace velmo_perf {
 
+using velmo_test::FakeShell;
 using velmo_test::Publisher;
 
 namespace {
@@ -107,7 +108,7 @@ bool RunPollBench(const PollBenchOptions& options)
     Publisher publisher(L"--status enabled");
     if (!Holds(publisher.Ready(), "korvapub serve did not make Global\\KorvaStatus"))
         return false;
-    QuietShell shell;
+    FakeShell shell;
     const Stopwatch clock;
     const Summary creation = TimeDialogCreation(clock, 20);
     shell.trayCalls.clear();
@@ -126,9 +127,9 @@ bool RunPollBench(const PollBenchOptions& options)
         Holds(result.failedFloors == 0, "a floor call failed") &&
         Holds(!enabledText.empty() && ControlText(dialog->m_hWnd, IDC_STATUS_TEXT) == enabledText,
               "the status text is not the 'enabled' text") &&
-        Holds(shell.trayCalls[NIM_ADD] == 1 && shell.trayCalls[NIM_MODIFY] == 0,
+        Holds(shell.Count(NIM_ADD) == 1 && shell.Count(NIM_MODIFY) == 0,
               "the tray icon was not added once and left alone") &&
-        Holds(shell.boxes == 0, "a message box was shown") &&
+        Holds(shell.boxes.empty(), "a message box was shown") &&
         Holds(ReadUserValueBare(lastEnabled) && lastEnabled == 1,
               "KorvaLastEnabled is not 1");
     if (!setUpHeld)

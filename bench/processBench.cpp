@@ -8,6 +8,7 @@
 #include "support/trayIcons.h"
 #include "bench/trayProgram.h"
 #include "support/testSupport.h"
+#include "support/traceTexts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +16,8 @@
 #include <string>
 
 namespace velmo_perf {
+
+namespace traced = velmo_test::traced;
 
 using velmo_test::Publisher;
 using velmo_test::Snapshot;
@@ -57,7 +60,7 @@ long PollsTraced(const velmo_test::LogCursor& log)
 {
     const std::vector<std::string> entries = log.Entries();
     return static_cast<long>(
-        std::count(entries.begin(), entries.end(), "Retrieved KorvaStatus: enabled"));
+        std::count(entries.begin(), entries.end(), traced::kEnabled));
 }
 
 } // namespace

@@ -3,20 +3,20 @@
 #include "app/appDriver.h"
 #include "support/trayIcons.h"
 #include "support/testSupport.h"
+#include "res/resource.h"
 
 namespace velmo_perf {
 
 namespace {
 
 constexpr DWORD kExitDeadlineMs = 10000;
-constexpr UINT kWindowCaptionId = 143;
 
 } // namespace
 
 TrayProgramKind VelmoKind()
 {
     return {"velmo.exe", velmo_test::VelmoExePath(), L"#32770",
-            velmo_test::VelmoString(kWindowCaptionId)};
+            velmo_test::VelmoString(IDS_WINDOW_CAPTION)};
 }
 
 bool VelmoBeforeKind(TrayProgramKind& kind)
@@ -39,7 +39,7 @@ TrayProgramKind MinimalTrayKind()
 TrayProgramKind ToyDialogKind()
 {
     return {"toyDialog.exe", velmo_test::BesideTestExe(L"toyDialog.exe"), L"#32770",
-            velmo_test::VelmoString(kWindowCaptionId)};
+            velmo_test::VelmoString(IDS_WINDOW_CAPTION)};
 }
 
 TrayProgram::TrayProgram(const TrayProgramKind& kind, ChildProcess::Output output)

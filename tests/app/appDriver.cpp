@@ -1,12 +1,13 @@
 #include "appDriver.h"
 
+#include "res/resource.h"
+
 namespace velmo_app_test {
 
 namespace {
 
 constexpr DWORD kSendTimeoutMs = 5000;
 constexpr UINT kTrayCallbackMessage = WM_USER + 1;
-constexpr UINT kWindowCaptionId = 143;
 
 } // namespace
 
@@ -29,7 +30,7 @@ VelmoApp::~VelmoApp()
 
 HWND VelmoApp::WaitForWindow(DWORD timeoutMs)
 {
-    const std::wstring caption = VelmoString(kWindowCaptionId);
+    const std::wstring caption = VelmoString(IDS_WINDOW_CAPTION);
     WaitUntil(
         [&] {
             const std::vector<HWND> windows = TopLevelWindows(Id(), nullptr, caption);

@@ -1,6 +1,7 @@
 #include "appFixture.h"
 
 #include "appDriver.h"
+#include "res/resource.h"
 
 #include <algorithm>
 
@@ -19,9 +20,9 @@ void DeleteVelmoKeys()
 
 void AppTest::SetUp()
 {
-    m_caption = VelmoString(kWindowCaptionId);
+    m_caption = VelmoString(IDS_WINDOW_CAPTION);
     // An empty caption would match unrelated windows.
-    ASSERT_FALSE(m_caption.empty()) << "string 143 of velmo.exe";
+    ASSERT_FALSE(m_caption.empty()) << "the window caption of velmo.exe";
     ASSERT_TRUE(TopLevelWindows(0, nullptr, m_caption).empty())
         << "a velmo.exe from elsewhere is running in this prefix";
     ASSERT_FALSE(SectionExists()) << "a Global\\KorvaStatus from elsewhere is alive";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "support/testSupport.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,6 @@
 namespace velmo_app_test {
 
 inline constexpr DWORD kPollPeriodMs = 200;
-
-// Resource ids of velmo.exe that the tests look for.
-inline constexpr UINT kUnknownBoxCaptionId = 134;
-inline constexpr UINT kStatusEnabledId = 135;
-inline constexpr UINT kStatusDisabledId = 136;
-inline constexpr UINT kWindowCaptionId = 143;
-
-// Controls and commands of the main window.
-inline constexpr int kHideButton = 1000;
-inline constexpr int kStatusText = 1004;
-inline constexpr WORD kExitCommand = 32772;
 
 class AppTest : public ::testing::Test
 {

@@ -7,11 +7,13 @@
 
 #include "res/resource.h"
 #include "support/accessibleReading.h"
+#include "support/traceTexts.h"
 
 namespace velmo_app_test {
-namespace {
 
-const std::string kDisabledReading = "Retrieved KorvaStatus: disabled";
+namespace traced = velmo_test::traced;
+
+namespace {
 
 class MainWindowTest : public AppTest
 {
@@ -27,7 +29,7 @@ protected:
         ASSERT_TRUE(m_app.Process().Started());
         m_app.Process().Resume();
         ASSERT_NE(m_app.WaitForWindow(), nullptr);
-        ASSERT_TRUE(WaitForEntry(kDisabledReading, 2));
+        ASSERT_TRUE(WaitForEntry(traced::kDisabled, 2));
     }
 
     // Declared first, so the applet ends before its publisher goes.
@@ -65,8 +67,8 @@ TEST_F(MainWindowTest, ScreenReaderInAnotherProcessReadsEachControlAndOpensTheLi
     velmo_test::ExpectControlsRead(m_app.Window(), VelmoString, IDS_STATUS_DISABLED);
     EXPECT_EQ(velmo_test::DoAccessibleDefaultAction(GetDlgItem(m_app.Window(), IDC_OEM_LINK)),
               S_OK);
-    EXPECT_TRUE(WaitForEntry("Unable to launch OEM URL in a browser"));
-    EXPECT_EQ(Count("Unable to launch OEM URL in a browser"), 1);
+    EXPECT_TRUE(WaitForEntry(traced::kLinkNotLaunched));
+    EXPECT_EQ(Count(traced::kLinkNotLaunched), 1);
 }
 
 // WM_QUIT posted to the window ends the real modal loop: the applet exits
@@ -78,10 +80,10 @@ TEST_F(MainWindowTest, QuitPostedToTheWindowEndsTheProcessWithCodeZero)
     ASSERT_TRUE(m_app.Post(WM_QUIT, 0, 0));
 
     EXPECT_EQ(m_app.Process().WaitForExit(), 0u);
-    EXPECT_EQ(Count("EXIT VELMO"), 1);
+    EXPECT_EQ(Count(traced::kExit), 1);
     const std::vector<std::string> entries = Entries();
     ASSERT_FALSE(entries.empty());
-    EXPECT_EQ(entries.back(), "EXIT VELMO");
+    EXPECT_EQ(entries.back(), traced::kExit);
 }
 
 } // namespace

@@ -4,8 +4,12 @@
 #include "appDriver.h"
 #include "appFixture.h"
 #include "support/trayIcons.h"
+#include "support/traceTexts.h"
 
 namespace velmo_app_test {
+
+namespace traced = velmo_test::traced;
+
 namespace {
 
 using velmo_test::kNativeView;
@@ -19,14 +23,14 @@ struct MachineValue
 };
 
 const MachineValue kMachineValues[] = {
-    {L"OemUrl", true, 0, "Unable to find OEM URL registry entry"},
+    {L"OemUrl", true, 0, traced::kNoOemUrl},
     {L"MinimizePrivacyIconAtStart", false, 0,
-     "Unable to find OEM velmo startup option registry entry"},
+     traced::kNoStartupOption},
     {L"KorvaStatusInitMaxRetries", false, 0,
-     "Unable to find Korva Status Init Max Retries registry entry"},
+     traced::kNoInitMaxRetries},
     {L"CheckKorvaStatusTimeout", false, kPollPeriodMs,
-     "Unable to find Check Korva Status Timeout registry entry"},
-    {L"NumPollsForDisabled", false, 3, "Unable to find NumPollsForDisabled registry entry"},
+     traced::kNoTimeout},
+    {L"NumPollsForDisabled", false, 3, traced::kNoPollsForDisabled},
 };
 
 constexpr REGSAM kThirtyTwoBitView = KEY_WOW64_32KEY;
@@ -95,7 +99,7 @@ TEST_P(MachineValueView, MachineValuesComeFromTheNativeViewOnly)
     Publisher publisher(Korva::kDisabled);
     ASSERT_TRUE(publisher.Ready());
 
-    RunUntil("Retrieved KorvaStatus: disabled");
+    RunUntil(traced::kDisabled);
 
     const bool native = GetParam() == kNativeView;
     for (const MachineValue& value : kMachineValues)

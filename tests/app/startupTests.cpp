@@ -5,15 +5,16 @@
 #include "appFixture.h"
 #include "showWatch.h"
 #include "windowEvents.h"
+#include "support/traceTexts.h"
+#include "res/resource.h"
 
 #include <algorithm>
 
 namespace velmo_app_test {
-namespace {
 
-const std::string kAlreadyRunning = "velmo.exe is already running";
-const std::string kUnknownReading = "Retrieved KorvaStatus: unknown";
-const std::string kDisabledReading = "Retrieved KorvaStatus: disabled";
+namespace traced = velmo_test::traced;
+
+namespace {
 
 class StartupTest : public AppTest
 {
@@ -48,7 +49,7 @@ protected:
 
     // A started first instance that has run a timer poll, so its start-up,
     // with the first show attempt, is over.
-    void StartFirst(VelmoApp& first, const std::string& firstReading = kUnknownReading)
+    void StartFirst(VelmoApp& first, const std::string& firstReading = traced::kUnknown)
     {
         ASSERT_TRUE(first.Process().Started());
         ASSERT_NE(first.WaitForWindow(), nullptr);
@@ -68,8 +69,8 @@ TEST_F(StartupTest, SecondStartEndsWithCodeZeroAndOpensNoWindow)
     const SecondStart second = RunSecondInstance();
 
     EXPECT_EQ(second.exitCode, 0u);
-    EXPECT_EQ(Count(kAlreadyRunning), 1);
-    EXPECT_EQ(Count("START VELMO"), 1) << "only the first instance builds the dialog";
+    EXPECT_EQ(Count(traced::kAlreadyRunning), 1);
+    EXPECT_EQ(Count(traced::kStart), 1) << "only the first instance builds the dialog";
     EXPECT_EQ(second.mostCaptionWindows, 1u);
     ASSERT_TRUE(second.watched);
     EXPECT_TRUE(second.createdWindows.empty());
@@ -84,13 +85,13 @@ TEST_F(StartupTest, SecondStartRestoresWindowHiddenInTray)
     // The user's tray click lets the window show; the hide button puts it in the tray.
     first.ClickTrayIcon();
     ASSERT_TRUE(WaitUntil([&] { return first.Visible(); }));
-    first.ClickButton(kHideButton);
+    first.ClickButton(IDC_HIDE_BUTTON);
     ASSERT_TRUE(WaitUntil([&] { return !first.Visible() && first.Iconic(); }));
 
     EXPECT_EQ(RunSecondInstance().exitCode, 0u);
 
     EXPECT_TRUE(WaitUntil([&] { return first.Visible() && !first.Iconic(); }));
-    EXPECT_EQ(Count(kAlreadyRunning), 1);
+    EXPECT_EQ(Count(traced::kAlreadyRunning), 1);
 }
 
 TEST_F(StartupTest, SecondStartLeavesOpenWindowAlone)
@@ -119,7 +120,7 @@ TEST_F(StartupTest, SecondStartLeavesOpenWindowAlone)
         changed = changed || !EqualRect(&now, &before) || !first.Visible() || first.Iconic();
     });
     EXPECT_FALSE(changed);
-    EXPECT_EQ(Count(kAlreadyRunning), 1);
+    EXPECT_EQ(Count(traced::kAlreadyRunning), 1);
 }
 
 TEST_F(StartupTest, SecondStartLeavesNeverShownWindowHidden)
@@ -131,7 +132,7 @@ TEST_F(StartupTest, SecondStartLeavesNeverShownWindowHidden)
     ShowWatch shown(first.Process().ThreadId());
     ASSERT_TRUE(shown.Hooked());
     first.Process().Resume();
-    StartFirst(first, kDisabledReading);
+    StartFirst(first, traced::kDisabled);
 
     EXPECT_EQ(RunSecondInstance().exitCode, 0u);
 
@@ -139,7 +140,7 @@ TEST_F(StartupTest, SecondStartLeavesNeverShownWindowHidden)
     Observe(5 * kPollPeriodMs, [&] { everVisible = everVisible || first.Visible(); });
     EXPECT_FALSE(everVisible);
     EXPECT_FALSE(shown.SawShown(first.Window()));
-    EXPECT_EQ(Count(kAlreadyRunning), 1);
+    EXPECT_EQ(Count(traced::kAlreadyRunning), 1);
 }
 
 TEST_F(StartupTest, RunIsFramedByStartAndExitRecords)
@@ -151,10 +152,10 @@ TEST_F(StartupTest, RunIsFramedByStartAndExitRecords)
     EXPECT_EQ(app.Process().WaitForExit(), 0u);
     const std::vector<std::string> entries = Entries();
     ASSERT_FALSE(entries.empty());
-    EXPECT_EQ(entries.front(), "START VELMO");
-    EXPECT_EQ(entries.back(), "EXIT VELMO");
-    EXPECT_EQ(Count("START VELMO"), 1);
-    EXPECT_EQ(Count("EXIT VELMO"), 1);
+    EXPECT_EQ(entries.front(), traced::kStart);
+    EXPECT_EQ(entries.back(), traced::kExit);
+    EXPECT_EQ(Count(traced::kStart), 1);
+    EXPECT_EQ(Count(traced::kExit), 1);
 }
 
 TEST_F(StartupTest, LogFileIsCreatedWithTracingOff)

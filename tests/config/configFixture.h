@@ -4,6 +4,7 @@
 
 #include "common/velmoConfig.h"
 #include "support/testSupport.h"
+#include "support/traceTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,7 @@
 
 namespace config_test {
 
-inline constexpr const char* kOemUrlMessage = "Unable to find OEM URL registry entry";
-inline constexpr const char* kMinimizeMessage =
-    "Unable to find OEM velmo startup option registry entry";
-inline constexpr const char* kRetriesMessage =
-    "Unable to find Korva Status Init Max Retries registry entry";
-inline constexpr const char* kTimeoutMessage =
-    "Unable to find Check Korva Status Timeout registry entry";
-inline constexpr const char* kPollsMessage = "Unable to find NumPollsForDisabled registry entry";
-inline constexpr const char* kPopupMessage =
-    "Can't read PopupForCurrentUser from registry, defaulting to MinimizePrivacyIconAtStartup.";
+namespace traced = velmo_test::traced;
 
 using Texts = std::vector<std::string>;
 

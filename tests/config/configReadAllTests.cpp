@@ -167,19 +167,19 @@ TEST_P(ConfigMissingValues, KeepTheirDefaultsAndAreRecorded)
 INSTANTIATE_TEST_SUITE_P(
     AbsentValues, ConfigMissingValues,
     ::testing::Values(
-        MissingCase{"OemUrl", kOemUrl, {kOemUrlMessage}},
-        MissingCase{"MinimizePrivacyIconAtStart", kMinimize, {kMinimizeMessage}},
-        MissingCase{"KorvaStatusInitMaxRetries", kRetries, {kRetriesMessage}},
-        MissingCase{"CheckKorvaStatusTimeout", kTimeout, {kTimeoutMessage}},
-        MissingCase{"NumPollsForDisabled", kPolls, {kPollsMessage}},
-        MissingCase{"PopupForCurrentUser", kPopup, {kPopupMessage}},
+        MissingCase{"OemUrl", kOemUrl, {traced::kNoOemUrl}},
+        MissingCase{"MinimizePrivacyIconAtStart", kMinimize, {traced::kNoStartupOption}},
+        MissingCase{"KorvaStatusInitMaxRetries", kRetries, {traced::kNoInitMaxRetries}},
+        MissingCase{"CheckKorvaStatusTimeout", kTimeout, {traced::kNoTimeout}},
+        MissingCase{"NumPollsForDisabled", kPolls, {traced::kNoPollsForDisabled}},
+        MissingCase{"PopupForCurrentUser", kPopup, {traced::kPopupDefaulted}},
         MissingCase{"EveryValueUnderBothKeys",
                     kOemUrl | kMinimize | kRetries | kTimeout | kPolls | kPopup,
-                    {kOemUrlMessage, kMinimizeMessage, kRetriesMessage, kTimeoutMessage,
-                     kPollsMessage, kPopupMessage}},
+                    {traced::kNoOemUrl, traced::kNoStartupOption, traced::kNoInitMaxRetries,
+                     traced::kNoTimeout, traced::kNoPollsForDisabled, traced::kPopupDefaulted}},
         // Without the machine key nothing of it is read, so nothing recorded.
         MissingCase{"MachineKey", kMachineKey, {}},
-        MissingCase{"UserKey", kUserKey, {kPopupMessage}}),
+        MissingCase{"UserKey", kUserKey, {traced::kPopupDefaulted}}),
     [](const ::testing::TestParamInfo<MissingCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -105,7 +105,7 @@ TEST_P(ConfigOemUrl, IsTheTextUpToTheFirstNulWithinTheDataOfAShortString)
     const CVelmoConfig config = ReadConfig();
 
     EXPECT_EQ(config.OemUrl, c.read.value_or(kDefaultOemUrl));
-    EXPECT_EQ(Records(), c.read ? Texts{} : Texts{kOemUrlMessage});
+    EXPECT_EQ(Records(), c.read ? Texts{} : Texts{traced::kNoOemUrl});
 }
 
 const std::wstring kAddress = L"https://oem.example/a";

@@ -4,14 +4,17 @@
 #include "faultFixture.h"
 
 #include "common/regKey.h"
+#include "support/traceTexts.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <memory>
 
 namespace velmo_fault_test {
-namespace {
 
-constexpr int kPopupOffCheck = 1001;
+namespace traced = velmo_test::traced;
+
+namespace {
 
 class EnvironmentFaultTest : public FaultTest
 {
@@ -40,7 +43,7 @@ protected:
         Publish(Korva::kEnabled);
         StartApplet();
 
-        EXPECT_TRUE(Shows(kStatusEnabledId));
+        EXPECT_TRUE(Shows(IDS_STATUS_ENABLED));
         EXPECT_TRUE(WaitUntil([&] { return m_app->Visible(); })) << "no pop-up";
         EXPECT_TRUE(WaitUntil([] { return ReadUserValues() == UserValues{0, 1}; }))
             << ::testing::PrintToString(ReadUserValues());
@@ -73,7 +76,7 @@ TEST_F(EnvironmentFaultTest, LockedLogoFileKeepsTheBuiltInLogo)
     Make<LockedFile>(logo, BitmapFile(64, 42));
 
     ExpectNormalRun();
-    EXPECT_EQ(Count("Unable to \"CreateFile\" on OEM logo bitmap"), 1);
+    EXPECT_EQ(Count(traced::kLogoNotOpened), 1);
 }
 
 TEST_F(EnvironmentFaultTest, UnwritableUserKeyLosesNothingAndStillHides)
@@ -89,13 +92,13 @@ TEST_F(EnvironmentFaultTest, UnwritableUserKeyLosesNothingAndStillHides)
         << "the registry does not enforce the denial";
     Publish(Korva::kDisabled);
     StartApplet();
-    ASSERT_TRUE(Shows(kStatusDisabledId));
+    ASSERT_TRUE(Shows(IDS_STATUS_DISABLED));
     ASSERT_TRUE(WaitUntil([&] { return m_app->Visible(); }));
 
     // The user turns the pop-up off and hides the window.
-    HWND offCheck = GetDlgItem(m_app->Window(), kPopupOffCheck);
+    HWND offCheck = GetDlgItem(m_app->Window(), IDC_POPUP_OFF_CHECK);
     SendWithin(offCheck, BM_SETCHECK, BST_CHECKED, 0);
-    m_app->ClickButton(velmo_app_test::kHideButton);
+    m_app->ClickButton(IDC_HIDE_BUTTON);
 
     EXPECT_TRUE(WaitUntil([&] { return !m_app->Visible() && m_app->Iconic(); }));
     EXPECT_EQ(SendWithin(offCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -107,8 +110,8 @@ TEST_F(EnvironmentFaultTest, UnwritableUserKeyLosesNothingAndStillHides)
                                 return entry.starts_with(failed) && entry.size() > failed.size();
                             }),
               1);
-    EXPECT_TRUE(WaitForMoreReadings(kDisabledReading)) << "polls stopped";
-    EXPECT_TRUE(Shows(kStatusDisabledId));
+    EXPECT_TRUE(WaitForMoreReadings(traced::kDisabled)) << "polls stopped";
+    EXPECT_TRUE(Shows(IDS_STATUS_DISABLED));
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(ReadUserValues(), (UserValues{1, 1}));
 }

@@ -70,7 +70,7 @@ void FaultTest::StartApplet()
         return ::testing::AssertionFailure() << "string " << stringId << " of velmo.exe is empty";
     std::wstring shown;
     if (WaitUntil([&] {
-            shown = m_app->ControlText(velmo_app_test::kStatusText);
+            shown = m_app->ControlText(IDC_STATUS_TEXT);
             return shown == expected;
         }))
         return ::testing::AssertionSuccess();

@@ -6,6 +6,8 @@
 
 #include "app/appDriver.h"
 #include "app/appFixture.h"
+#include "support/traceTexts.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +16,12 @@
 
 namespace velmo_fault_test {
 
+namespace traced = velmo_test::traced;
+
 using velmo_app_test::Korva;
 using velmo_app_test::Publisher;
 using velmo_app_test::VelmoApp;
 using velmo_app_test::WaitUntil;
-
-inline constexpr UINT kStatusEnabledId = velmo_app_test::kStatusEnabledId;
-inline constexpr UINT kStatusDisabledId = velmo_app_test::kStatusDisabledId;
-inline constexpr UINT kStatusUnknownId = 147;
-
-inline const std::string kEnabledReading = "Retrieved KorvaStatus: enabled";
-inline const std::string kDisabledReading = "Retrieved KorvaStatus: disabled";
-inline const std::string kUnknownReading = "Retrieved KorvaStatus: unknown";
 
 // The two values the applet keeps for the user; nothing when absent.
 struct UserValues

@@ -2,6 +2,7 @@
 // back with a section too small for the view: the applet keeps running and
 // shows what is published.
 #include "faultFixture.h"
+#include "res/resource.h"
 
 namespace velmo_fault_test {
 namespace {
@@ -20,19 +21,19 @@ protected:
     {
         Publish(Korva::kEnabled);
         StartApplet();
-        ASSERT_TRUE(Shows(kStatusEnabledId));
+        ASSERT_TRUE(Shows(IDS_STATUS_ENABLED));
     }
 };
 
 TEST_F(ServiceFault, StartingLateTurnsTheDisplayToThePublishedState)
 {
     StartApplet();
-    ASSERT_TRUE(Shows(kStatusUnknownId));
-    ASSERT_TRUE(WaitForMoreReadings(kUnknownReading));
+    ASSERT_TRUE(Shows(IDS_STATUS_UNKNOWN));
+    ASSERT_TRUE(WaitForMoreReadings(traced::kUnknown));
 
     Publish(Korva::kDisabled);
 
-    EXPECT_TRUE(Shows(kStatusDisabledId));
+    EXPECT_TRUE(Shows(IDS_STATUS_DISABLED));
     EXPECT_TRUE(StillRunning());
     EXPECT_TRUE(WaitUntil([] { return ReadUserValues() == UserValues{0, 0}; }))
         << ::testing::PrintToString(ReadUserValues());
@@ -44,9 +45,9 @@ TEST_F(ServiceFault, StoppingTurnsTheDisplayToUnknownAndKeepsTheLastReading)
 
     Withdraw();
 
-    EXPECT_TRUE(Shows(kStatusUnknownId));
+    EXPECT_TRUE(Shows(IDS_STATUS_UNKNOWN));
     // Unknown readings must never touch the user's values.
-    ASSERT_TRUE(WaitForMoreReadings(kUnknownReading));
+    ASSERT_TRUE(WaitForMoreReadings(traced::kUnknown));
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(ReadUserValues(), (UserValues{0, 1}));
 }
@@ -55,11 +56,11 @@ TEST_F(ServiceFault, RestartingWithANewSectionShowsTheNewState)
 {
     StartEnabled();
     Withdraw();
-    ASSERT_TRUE(Shows(kStatusUnknownId));
+    ASSERT_TRUE(Shows(IDS_STATUS_UNKNOWN));
 
     Publish(Korva::kDisabled);
 
-    EXPECT_TRUE(Shows(kStatusDisabledId));
+    EXPECT_TRUE(Shows(IDS_STATUS_DISABLED));
     EXPECT_TRUE(StillRunning());
     EXPECT_TRUE(WaitUntil([] { return ReadUserValues() == UserValues{0, 0}; }))
         << ::testing::PrintToString(ReadUserValues());

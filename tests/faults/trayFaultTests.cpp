@@ -3,6 +3,8 @@
 // announced while the shell kept the icon, and the other shells' ways, are
 // the TrayProtocol and ShellBehaviours cases of tests/ui/trayIconTests.cpp.
 #include "faultFixture.h"
+#include "support/traceTexts.h"
+#include "res/resource.h"
 
 #include <shellapi.h>
 
@@ -10,6 +12,9 @@
 #include <random>
 
 namespace velmo_fault_test {
+
+namespace traced = velmo_test::traced;
+
 namespace {
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 1;
@@ -17,7 +22,6 @@ constexpr UINT kTrayIconId = 1;
 constexpr int kMarkerControl = 1001;
 constexpr std::size_t kBurstMessages = 5000;
 constexpr std::uint64_t kBurstSeed = 4011;
-const std::string kFailedAdd = "Failed to add tray icon";
 
 // Asks the shell itself: a modify that changes nothing succeeds only for an
 // icon the shell holds.
@@ -48,7 +52,7 @@ protected:
         QuietUser();
         Publish(Korva::kEnabled);
         StartApplet();
-        ASSERT_TRUE(Shows(kStatusEnabledId));
+        ASSERT_TRUE(Shows(IDS_STATUS_ENABLED));
         ASSERT_TRUE(WaitUntil([&] { return ShellHoldsIcon(m_app->Window()); }));
     }
 
@@ -66,8 +70,8 @@ TEST_F(TrayFault, RestartedTaskbarGetsTheIconBack)
     AnnounceTaskbarRestart();
 
     EXPECT_TRUE(WaitUntil([&] { return ShellHoldsIcon(m_app->Window()); }));
-    EXPECT_EQ(Count(kFailedAdd), 0);
-    EXPECT_TRUE(Shows(kStatusEnabledId));
+    EXPECT_EQ(Count(traced::kFailedAdd), 0);
+    EXPECT_TRUE(Shows(IDS_STATUS_ENABLED));
     EXPECT_TRUE(StillRunning());
 }
 
@@ -119,8 +123,8 @@ TEST_F(TrayFault, BurstOfCallbacksWithArbitraryParametersIsWorkedOff)
                           120000))
         << "the burst was not worked off";
     EXPECT_TRUE(StillRunning());
-    EXPECT_TRUE(WaitForMoreReadings(kEnabledReading)) << "polls stopped";
-    EXPECT_TRUE(Shows(kStatusEnabledId));
+    EXPECT_TRUE(WaitForMoreReadings(traced::kEnabled)) << "polls stopped";
+    EXPECT_TRUE(Shows(IDS_STATUS_ENABLED));
     EXPECT_EQ(ReadUserValues(), (UserValues{0, 1}));
     SendWithin(marker, BM_SETCHECK, BST_UNCHECKED, 0);
 }

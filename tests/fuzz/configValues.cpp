@@ -8,12 +8,12 @@
 namespace velmo_fuzz {
 
 const Setting kSettings[kSlots] = {
-    {HKEY_LOCAL_MACHINE, L"OemUrl", config_test::kOemUrlMessage},
-    {HKEY_LOCAL_MACHINE, L"MinimizePrivacyIconAtStart", config_test::kMinimizeMessage},
-    {HKEY_LOCAL_MACHINE, L"KorvaStatusInitMaxRetries", config_test::kRetriesMessage},
-    {HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", config_test::kTimeoutMessage},
-    {HKEY_LOCAL_MACHINE, L"NumPollsForDisabled", config_test::kPollsMessage},
-    {HKEY_CURRENT_USER, L"PopupForCurrentUser", config_test::kPopupMessage},
+    {HKEY_LOCAL_MACHINE, L"OemUrl", velmo_test::traced::kNoOemUrl},
+    {HKEY_LOCAL_MACHINE, L"MinimizePrivacyIconAtStart", velmo_test::traced::kNoStartupOption},
+    {HKEY_LOCAL_MACHINE, L"KorvaStatusInitMaxRetries", velmo_test::traced::kNoInitMaxRetries},
+    {HKEY_LOCAL_MACHINE, L"CheckKorvaStatusTimeout", velmo_test::traced::kNoTimeout},
+    {HKEY_LOCAL_MACHINE, L"NumPollsForDisabled", velmo_test::traced::kNoPollsForDisabled},
+    {HKEY_CURRENT_USER, L"PopupForCurrentUser", velmo_test::traced::kPopupDefaulted},
     {HKEY_CURRENT_USER, L"KorvaLastEnabled", nullptr},
 };
 

@@ -6,11 +6,15 @@
 
 #include "res/resource.h"
 #include "ui/dialogFixture.h"
+#include "support/traceTexts.h"
 
 #include <map>
 #include <sstream>
 
 namespace velmo_fuzz {
+
+namespace traced = velmo_test::traced;
+
 namespace {
 
 constexpr std::size_t kPollsPerDialog = 2000;
@@ -172,7 +176,7 @@ TEST_F(PollFuzz, RandomRecordsShowOnlyTheStatesTheRulesAllow)
         counts << " " << reading << "=" << count;
     run.Report(counts.str());
     EXPECT_EQ(mismatches.Count(), 0u);
-    EXPECT_EQ(TraceCount("Retrieved KorvaStatus: bad value!"), m_readings["invalid"]);
+    EXPECT_EQ(TraceCount(traced::kBadValue), m_readings["invalid"]);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "soakDriver.h"
 
 #include "app/appDriver.h"
+#include "res/resource.h"
 
 namespace velmo_soak {
 
@@ -8,8 +9,6 @@ namespace {
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 1;
 constexpr UINT kTrayIconId = 1;
-constexpr int kHideButton = 1000;
-constexpr UINT kUnknownBoxCaptionId = 134;
 constexpr DWORD kSendTimeoutMs = 5000;
 constexpr DWORD kAnswerEveryMs = 100;
 
@@ -19,7 +18,7 @@ SoakDriver::SoakDriver(HWND window, DWORD processId, DWORD holdMs)
     : m_window(window),
       m_processId(processId),
       m_holdMs(holdMs),
-      m_boxCaption(velmo_test::VelmoString(kUnknownBoxCaptionId))
+      m_boxCaption(velmo_test::VelmoString(IDS_UNKNOWN_CAPTION))
 {
     Serve(L"--status enabled");
 }
@@ -31,8 +30,8 @@ std::vector<SoakDriver::Step> SoakDriver::Steps()
         return [arguments] { return Publisher::Set(arguments); };
     };
     auto hide = [this] {
-        return Send(WM_COMMAND, MAKEWPARAM(kHideButton, BN_CLICKED),
-                    reinterpret_cast<LPARAM>(GetDlgItem(m_window, kHideButton)));
+        return Send(WM_COMMAND, MAKEWPARAM(IDC_HIDE_BUTTON, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(GetDlgItem(m_window, IDC_HIDE_BUTTON)));
     };
     return {
         {"enabled", set(L"enabled")},

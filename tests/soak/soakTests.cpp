@@ -11,6 +11,8 @@
 #include "soakReadings.h"
 #include "support/soakFigures.h"
 #include "support/testSupport.h"
+#include "support/traceTexts.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,8 @@
 #include <vector>
 
 namespace {
+
+namespace traced = velmo_test::traced;
 
 using velmo_test::ProcessProbe;
 using velmo_test::Snapshot;
@@ -51,8 +55,8 @@ long Count(const std::vector<std::string>& entries, const std::string& prefix)
 
 TEST(Soak, VelmoHoldsNoMoreAfterFlippingThroughEveryStatus)
 {
-    const std::wstring caption = velmo_test::VelmoString(143);
-    ASSERT_FALSE(caption.empty()) << "string 143 of velmo.exe";
+    const std::wstring caption = velmo_test::VelmoString(IDS_WINDOW_CAPTION);
+    ASSERT_FALSE(caption.empty()) << "the window caption of velmo.exe";
     ASSERT_TRUE(velmo_test::TopLevelWindows(0, nullptr, caption).empty())
         << "a velmo.exe from elsewhere is running in this prefix";
     ASSERT_FALSE(velmo_test::SectionExists())
@@ -111,7 +115,7 @@ TEST(Soak, VelmoHoldsNoMoreAfterFlippingThroughEveryStatus)
     const std::map<int, long> gdiTypesAfter = probe.GdiObjectsByType();
     const velmo_soak::GdiGrowth gdi = velmo_soak::GdiGrowthOf(gdiTypesBefore, gdiTypesAfter);
     const std::vector<std::string> entries = measuredLog.Entries();
-    const long polls = Count(entries, "Retrieved KorvaStatus: ");
+    const long polls = Count(entries, traced::kReading);
     const int boxes = driver.BoxesAnswered() - boxesBefore;
 
     const char* path = std::getenv("VELMO_SOAK_FIGURES");
@@ -139,11 +143,10 @@ TEST(Soak, VelmoHoldsNoMoreAfterFlippingThroughEveryStatus)
     // The soak did what it says, or the figures above mean nothing.
     EXPECT_GE(polls, static_cast<long>(seconds * 1000 / kPollPeriodMs / 8))
         << "velmo.exe polled far less often than every " << kPollPeriodMs << " ms";
-    for (const char* reading :
-         {"Retrieved KorvaStatus: enabled", "Retrieved KorvaStatus: disabled",
-          "Retrieved KorvaStatus: unknown", "Retrieved KorvaStatus: bad value!",
-          "IPCKorvaStatus object failed to initialize. Error code=",
-          "Got 'disabled' status 7 times", "Korva Status could not be retrieved 3 times"}) {
+    for (const std::string& reading :
+         {std::string(traced::kEnabled), std::string(traced::kDisabled),
+          std::string(traced::kUnknown), std::string(traced::kBadValue),
+          std::string(traced::kNoSection), traced::DisabledHeld(7), traced::UnknownFor(3)}) {
         EXPECT_GE(Count(entries, reading), rounds) << reading;
     }
     EXPECT_GE(boxes, rounds);

@@ -1,6 +1,7 @@
 #include "dialogFixture.h"
 
 #include "common/trace.h"
+#include "res/resource.h"
 
 #include <algorithm>
 
@@ -14,171 +15,6 @@ void UiTestEnvironment::SetUp()
     const std::vector<std::string> entries = cursor.Entries();
     ASSERT_NE(std::find(entries.begin(), entries.end(), "ui tests: tracing on"), entries.end())
         << "the trace switch did not come on; trace checks would mean nothing";
-}
-
-BOOL FakeShell::NotifyIcon(DWORD message, NOTIFYICONDATAW* data)
-{
-    const TrayCall call{message, data->cbSize, data->hWnd, data->uID, data->uFlags,
-                        data->uCallbackMessage, data->hIcon, data->szTip};
-    trayCalls.push_back(call);
-    if (!running)
-        return FALSE;
-    // One icon: one of a window gone, as the tests' earlier dialogs are,
-    // goes with it.
-    if (held && (held->hWnd != call.hWnd || held->uID != call.uID) && !IsWindow(held->hWnd))
-        held.reset();
-    const bool holdsThis = held && held->hWnd == call.hWnd && held->uID == call.uID;
-    switch (message) {
-    case NIM_ADD:
-        if (holdsThis)
-            return FALSE;
-        held = call;
-        if (addsTimingOut > 0) {
-            --addsTimingOut;
-            return FALSE;
-        }
-        return TRUE;
-    case NIM_MODIFY:
-        if (!holdsThis)
-            return FALSE;
-        if (data->uFlags & NIF_ICON)
-            held->hIcon = data->hIcon;
-        if (data->uFlags & NIF_TIP)
-            held->tip = data->szTip;
-        return TRUE;
-    case NIM_DELETE:
-        if (!holdsThis)
-            return FALSE;
-        held.reset();
-        return TRUE;
-    default:
-        return TRUE;
-    }
-}
-
-HRESULT FakeShell::QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state)
-{
-    *state = notificationState;
-    return notificationResult;
-}
-
-UINT FakeShell::ShownIcon() const
-{
-    return held ? StateIconOf(held->hIcon) : 0;
-}
-
-int FakeShell::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
-{
-    boxes.push_back(BoxCall{owner, text ? text : L"", caption ? caption : L"", type,
-                            IsWindowVisible(owner) != FALSE});
-    if (whileBoxIsOpen)
-        whileBoxIsOpen();
-    return IDOK;
-}
-
-HINSTANCE FakeShell::OpenWithShell(HWND, const wchar_t*, const wchar_t*, const wchar_t*,
-                                   const wchar_t*, int)
-{
-    ++shellOpens;
-    if (whileShellOpens)
-        whileShellOpens();
-    return reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC);
-}
-
-BOOL FakeShell::StartProcess(const wchar_t*, wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*)
-{
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-}
-
-std::size_t FakeShell::Count(DWORD message) const
-{
-    return static_cast<std::size_t>(
-        std::count_if(trayCalls.begin(), trayCalls.end(),
-                      [message](const TrayCall& call) { return call.message == message; }));
-}
-
-std::vector<DWORD> FakeShell::Messages() const
-{
-    std::vector<DWORD> messages;
-    for (const TrayCall& call : trayCalls)
-        messages.push_back(call.message);
-    return messages;
-}
-
-std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height)
-{
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-namespace {
-
-struct IconImage
-{
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> color;
-    std::vector<std::uint32_t> mask;
-};
-
-std::optional<IconImage> ImageOf(HICON icon)
-{
-    ICONINFO info{};
-    if (!icon || !GetIconInfo(icon, &info))
-        return std::nullopt;
-    IconImage image;
-    BITMAP description{};
-    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof description, &description)) {
-        image.width = description.bmWidth;
-        image.height = description.bmHeight;
-        image.color = BitmapPixels(info.hbmColor, image.width, image.height);
-        image.mask = BitmapPixels(info.hbmMask, image.width, image.height);
-    }
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
-    if (image.color.empty())
-        return std::nullopt;
-    return image;
-}
-
-} // namespace
-
-bool IconShowsResource(HICON icon, UINT id, int width, int height)
-{
-    HICON reference = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                    MAKEINTRESOURCEW(id), IMAGE_ICON, width,
-                                                    height, 0));
-    const std::optional<IconImage> expected = ImageOf(reference);
-    if (reference)
-        DestroyIcon(reference);
-    const std::optional<IconImage> actual = ImageOf(icon);
-    return expected && actual && actual->width == width && actual->height == height &&
-           actual->color == expected->color && actual->mask == expected->mask;
-}
-
-UINT StateIconOf(HICON icon)
-{
-    const std::optional<IconImage> image = ImageOf(icon);
-    if (!image)
-        return 0;
-    for (UINT id : {139u, 141u, 146u}) {
-        if (IconShowsResource(icon, id, image->width, image->height))
-            return id;
-    }
-    return 0;
 }
 
 std::wstring ResString(UINT id)
@@ -334,7 +170,7 @@ std::wstring DialogTest::ControlText(int id) const
 
 std::wstring DialogTest::StatusText() const
 {
-    return ControlText(1004);
+    return ControlText(IDC_STATUS_TEXT);
 }
 
 LRESULT DialogTest::Send(UINT message, WPARAM wParam, LPARAM lParam) const

@@ -1,11 +1,12 @@
 // The main dialog under test, created for real from its template on the
 // test's thread, with the registry and Global\KorvaStatus made by the test
-// and only the tray and the message box replaced by a recording shell.
+// and only the shell replaced by a fake one.
 #pragma once
 
+#include "support/fakeShell.h"
+#include "support/iconImages.h"
 #include "support/publisher.h"
 #include "support/testSupport.h"
-#include "ui/shellPort.h"
 #include "ui/velmoDlg.h"
 
 #include <gtest/gtest.h>
@@ -31,86 +32,6 @@ class UiTestEnvironment : public TracingEnvironment
 public:
     void SetUp() override;
 };
-
-// One Shell_NotifyIconW call, as the shell would have seen it.
-struct TrayCall
-{
-    DWORD message;
-    DWORD cbSize;
-    HWND hWnd;
-    UINT uID;
-    UINT uFlags;
-    UINT uCallbackMessage;
-    HICON hIcon;
-    std::wstring tip;
-};
-
-// One message box, with whether its owner was on screen when it opened.
-struct BoxCall
-{
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT type;
-    bool ownerVisible;
-};
-
-// Windows' shell as tray programs meet it, which Wine's never is: it holds
-// the icon or not, and an add of an icon it holds, or a modify of one it
-// lacks, fails.
-class FakeShell : public ShellPort
-{
-public:
-    FakeShell() { SetShell(this); }
-    ~FakeShell() override { SetShell(nullptr); }
-    FakeShell(const FakeShell&) = delete;
-    FakeShell& operator=(const FakeShell&) = delete;
-
-    BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) override;
-    int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption,
-                       UINT type) override;
-    // No browser is ever started from these tests.
-    HINSTANCE OpenWithShell(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*,
-                            int) override;
-    BOOL StartProcess(const wchar_t*, wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*) override;
-    bool HighContrastOn() override { return highContrast; }
-    HRESULT QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state) override;
-
-    std::size_t Count(DWORD message) const;
-    std::vector<DWORD> Messages() const;
-    // The state icon (139, 141 or 146) the shell shows; 0 when it holds none.
-    UINT ShownIcon() const;
-
-    // No task bar (at logon, before Explorer): every call fails.
-    bool running = true;
-    // Adds that meet a busy Explorer: after about 4 s the call gives up and
-    // answers FALSE, and the shell adds the icon anyway (reported by
-    // PowerToys, System Informer and many smaller tray programs).
-    int addsTimingOut = 0;
-    // The icon the shell holds, as last sent; a restarted or crashed
-    // Explorer holds none.
-    std::optional<TrayCall> held;
-    // What SHQueryUserNotificationState answers; Wine always accepts.
-    HRESULT notificationResult = S_OK;
-    QUERY_USER_NOTIFICATION_STATE notificationState = QUNS_ACCEPTS_NOTIFICATIONS;
-    // Wine cannot turn the system's high contrast on: the test says it is.
-    bool highContrast = false;
-    int shellOpens = 0;
-    // Run inside the box or the browser launch, as their message loops would
-    // run a timer tick or a sent message.
-    std::function<void()> whileBoxIsOpen;
-    std::function<void()> whileShellOpens;
-
-    std::vector<TrayCall> trayCalls;
-    std::vector<BoxCall> boxes;
-};
-
-// The pixels of `bitmap`, top row first, as 32-bit DIB words.
-std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height);
-// Which state icon (139, 141 or 146) `icon` shows, by its pixels; 0 if none.
-UINT StateIconOf(HICON icon);
-// Whether `icon` shows the same pixels as icon resource `id` at the given size.
-bool IconShowsResource(HICON icon, UINT id, int width, int height);
 
 RECT WindowRect(HWND window);
 

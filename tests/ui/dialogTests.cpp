@@ -5,6 +5,7 @@
 #include "common/uniqueHandle.h"
 #include "res/resource.h"
 #include "ui/dpi.h"
+#include "support/traceTexts.h"
 
 #include <iterator>
 #include <optional>
@@ -191,13 +192,13 @@ TEST_F(DialogContent, KeyboardReachesAndOpensTheLink)
 
     // Held down, Enter opens once as it goes down, Space once as it comes up.
     KeyDown(VK_RETURN, 4);
-    EXPECT_EQ(m_shell.shellOpens, 1);
+    EXPECT_EQ(m_shell.executes.size(), 1u);
     EXPECT_TRUE(Visible()) << "Enter on the link went to the default button";
     KeyUp(VK_RETURN);
     KeyDown(VK_SPACE, 4);
-    EXPECT_EQ(m_shell.shellOpens, 1);
+    EXPECT_EQ(m_shell.executes.size(), 1u);
     KeyUp(VK_SPACE);
-    EXPECT_EQ(m_shell.shellOpens, 2);
+    EXPECT_EQ(m_shell.executes.size(), 2u);
 }
 
 // The shell runs sent messages while it looks for a browser: the applet can
@@ -214,7 +215,7 @@ TEST_F(DialogContent, ExitDuringTheBrowserLaunchIsTheLastTrace)
     ClickButton(IDC_OEM_LINK);
     ASSERT_FALSE(IsWindow(Window()));
     ASSERT_FALSE(Traces().empty());
-    EXPECT_EQ(Traces().back(), "EXIT VELMO");
+    EXPECT_EQ(Traces().back(), traced::kExit);
     EXPECT_FALSE(GetUpdateRect(bystander.Get(), nullptr, FALSE)) << "the desktop was repainted";
 }
 
@@ -225,7 +226,7 @@ using DialogHelpers = DialogTest;
 TEST_F(DialogHelpers, EmptyPathDoesNotExistAndIsTraced)
 {
     EXPECT_FALSE(Ckorva2checkDlg::DoesFileExist(L""));
-    EXPECT_EQ(TraceCount("string passed to DoesFileExist(...) is empty"), 1u);
+    EXPECT_EQ(TraceCount(traced::kEmptyPath), 1u);
 }
 
 TEST_F(DialogHelpers, DirectoriesAndFilesExistMissingPathsDoNot)
@@ -292,8 +293,8 @@ protected:
         EXPECT_EQ(m_shell.Count(NIM_DELETE), 1u);
         const std::vector<std::string> traces = Traces();
         ASSERT_FALSE(traces.empty());
-        EXPECT_EQ(traces.back(), "EXIT VELMO");
-        EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
+        EXPECT_EQ(traces.back(), traced::kExit);
+        EXPECT_EQ(TraceCount(traced::kExit), 1u);
     }
 };
 
@@ -313,7 +314,7 @@ TEST_P(EndingTheApplet, DeletesTheTrayIconAndTheWindow)
     EXPECT_EQ(calls[0].uID, 1u);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(m_dialog->m_hWnd, nullptr);
-    EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
+    EXPECT_EQ(TraceCount(traced::kExit), 1u);
 }
 
 TEST_P(EndingTheApplet, InsideTheWarningBoxLeavesTheSuspendedPollNothingToTouch)
@@ -367,7 +368,7 @@ TEST_F(DialogTest, SessionEndItAgreesToButThatIsCancelledLeavesItRunning)
     Send(WM_ENDSESSION, FALSE, 0);
     EXPECT_TRUE(IsWindow(Window()));
     EXPECT_EQ(m_shell.Count(NIM_DELETE), 0u);
-    EXPECT_EQ(TraceCount("EXIT VELMO"), 0u);
+    EXPECT_EQ(TraceCount(traced::kExit), 0u);
 }
 
 } // namespace

@@ -1,13 +1,15 @@
 // The link control on real windows: a parent object that reflects, a static
 // child bound to the link, real mouse, cursor, colour and click messages.
-// Only the browser launch goes to a recording shell.
-#include "recordingShell.h"
+// Only the browser launch goes to a fake shell.
 #include "support/accessibleReading.h"
+#include "support/fakeShell.h"
 #include "support/testSupport.h"
+#include "support/traceTexts.h"
 
 #include "common/uniqueHandle.h"
 #include "ui/velmoDlg.h"
 #include "ui/velmoStaticHyperLink.h"
+#include "res/resource.h"
 
 #include <oleacc.h>
 #include <shellapi.h>
@@ -19,18 +21,15 @@
 
 namespace {
 
-using velmo_test::LogCursor;
-using velmo_test::RecordingShell;
+namespace traced = velmo_test::traced;
 
-constexpr int kLinkId = 1003;
+using velmo_test::LogCursor;
+using velmo_test::FakeShell;
+
 constexpr wchar_t kLinkText[] = L"Visit the maker's page";
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 const std::wstring kUrl = L"https://oem.example/support";
 constexpr wchar_t kInternetExplorer[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
-const std::string kUnableToLaunch = "Unable to launch OEM URL in a browser";
-const std::string kTooLong = "OEM URL is too long to pass to Internet Explorer";
-const std::string kHoldsQuote =
-    "OEM URL holds a double quote and is not passed to Internet Explorer";
 
 using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;
 using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
@@ -45,7 +44,8 @@ std::vector<std::string> LaunchTraces(const LogCursor& log)
 {
     std::vector<std::string> traces;
     for (const std::string& entry : log.Entries()) {
-        if (entry == kUnableToLaunch || entry == kTooLong || entry == kHoldsQuote)
+        if (entry == traced::kLinkNotLaunched || entry == traced::kUrlTooLong ||
+            entry == traced::kUrlHasQuote)
             traces.push_back(entry);
     }
     return traces;
@@ -161,7 +161,7 @@ protected:
         ASSERT_TRUE(m_parent.SubclassWindow(m_window.Get()));
         HWND link = CreateWindowExW(0, L"STATIC", kLinkText, WS_CHILD | WS_VISIBLE | SS_LEFT, 10,
                                     10, 200, 24, m_window.Get(),
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)),
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OEM_LINK)),
                                     GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(link, nullptr);
         m_styleBefore = GetWindowLongW(link, GWL_STYLE);
@@ -185,7 +185,7 @@ protected:
     }
     void MoveTo(int x, int y) { SendMessageW(Link(), WM_MOUSEMOVE, 0, PointParam(x, y)); }
 
-    RecordingShell m_shell;
+    FakeShell m_shell;
     CWnd m_parent;
     CStaticHyperLink m_link;
     PaintCounter m_paints;
@@ -259,7 +259,7 @@ TEST_F(HyperLinkTest, ClickOpensTheAddressMaximizedThroughTheShell)
     Click();
 
     ASSERT_EQ(m_shell.executes.size(), 1u);
-    const RecordingShell::ExecuteCall& call = m_shell.executes[0];
+    const velmo_test::ExecuteCall& call = m_shell.executes[0];
     EXPECT_EQ(call.owner, nullptr);
     EXPECT_EQ(call.operation, L"open");
     EXPECT_EQ(call.file, kUrl);
@@ -278,7 +278,7 @@ TEST_F(HyperLinkTest, TwoClicksOpenTheAddressTwice)
 {
     // As the static control itself reports a click to its parent.
     for (int click = 0; click < 2; ++click)
-        SendMessageW(Parent(), WM_COMMAND, MAKEWPARAM(kLinkId, STN_CLICKED),
+        SendMessageW(Parent(), WM_COMMAND, MAKEWPARAM(IDC_OEM_LINK, STN_CLICKED),
                      reinterpret_cast<LPARAM>(Link()));
     ASSERT_EQ(m_shell.executes.size(), 2u);
     EXPECT_EQ(m_shell.executes[0].file, kUrl);
@@ -366,24 +366,24 @@ TEST(LaunchUrl, ShellFirstThenInternetExplorerWithTheAddressAsOneArgument)
         {"shell result 32", kUrl, 32, TRUE, true, true, none},
         {"access denied", kUrl, SE_ERR_ACCESSDENIED, TRUE, true, true, none},
         {"shell result 0", kUrl, 0, TRUE, true, true, none},
-        {"the browser fails too", kUrl, SE_ERR_FNF, FALSE, false, true, {kUnableToLaunch}},
+        {"the browser fails too", kUrl, SE_ERR_FNF, FALSE, false, true, {traced::kLinkNotLaunched}},
         {"a blank", L"https://oem.example/help page", SE_ERR_FNF, TRUE, true, true, none},
         // A typo that would be the kiosk switch.
         {"a switch", L"https://oem.example/ -k", SE_ERR_FNF, TRUE, true, true, none},
         {"backslashes before the closing quote", L"C:\\oem\\help\\", SE_ERR_FNF, TRUE, true,
          true, none},
         {"a quote", L"https://oem.example/\" -k", SE_ERR_FNF, TRUE, false, false,
-         {kHoldsQuote, kUnableToLaunch}},
+         {traced::kUrlHasQuote, traced::kLinkNotLaunched}},
         // 259 characters and the terminating zero: the whole MAX_PATH buffer.
         {"the longest that fits", AddressOfLength(207), SE_ERR_FNF, TRUE, true, true, none},
         {"one too long", AddressOfLength(208), SE_ERR_FNF, TRUE, false, false,
-         {kTooLong, kUnableToLaunch}},
+         {traced::kUrlTooLong, traced::kLinkNotLaunched}},
         {"far too long", AddressOfLength(4096), SE_ERR_FNF, TRUE, false, false,
-         {kTooLong, kUnableToLaunch}},
+         {traced::kUrlTooLong, traced::kLinkNotLaunched}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        RecordingShell shell;
+        FakeShell shell;
         shell.executeResult = row.shellResult;
         shell.processResult = row.browserStarts;
         const LogCursor log;
@@ -394,7 +394,7 @@ TEST(LaunchUrl, ShellFirstThenInternetExplorerWithTheAddressAsOneArgument)
         ASSERT_EQ(shell.processes.size(), row.browserTried ? 1u : 0u);
         if (!row.browserTried)
             continue;
-        const RecordingShell::ProcessCall& call = shell.processes[0];
+        const velmo_test::ProcessCall& call = shell.processes[0];
         EXPECT_EQ(call.applicationName, kInternetExplorer);
         EXPECT_EQ(call.startupSize, sizeof(STARTUPINFOW));
         if (row.browserStarts) {
@@ -421,14 +421,14 @@ TEST(HyperLinkInAppletDialog, OpensTheConfiguredAddress)
 {
     const std::wstring configured = L"https://oem.example/from-registry";
     velmo_test::SetString(HKEY_LOCAL_MACHINE, L"OemUrl", configured);
-    RecordingShell shell;
+    FakeShell shell;
     Ckorva2checkDlg dialog;
     ASSERT_TRUE(dialog.Create());
-    HWND link = GetDlgItem(dialog.m_hWnd, kLinkId);
+    HWND link = GetDlgItem(dialog.m_hWnd, IDC_OEM_LINK);
     ASSERT_NE(link, nullptr);
 
     EXPECT_NE(GetWindowLongW(link, GWL_STYLE) & SS_NOTIFY, 0);
-    SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(kLinkId, STN_CLICKED),
+    SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_OEM_LINK, STN_CLICKED),
                  reinterpret_cast<LPARAM>(link));
     ASSERT_EQ(shell.executes.size(), 1u);
     EXPECT_EQ(shell.executes[0].file, configured);

@@ -1,13 +1,15 @@
 // The OEM logo loader of the applet's dialog, run by the dialog's own
 // initialisation against real files beside this program and LoadImageW.
 // The tray and the message box go to a recording shell.
-#include "recordingShell.h"
 #include "support/childProcess.h"
+#include "support/fakeShell.h"
 #include "support/testSupport.h"
+#include "support/traceTexts.h"
 
 #include "common/kernelHandle.h"
 #include "ui/gdiHandles.h"
 #include "ui/velmoDlg.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,23 +18,16 @@
 
 namespace {
 
+namespace traced = velmo_test::traced;
+
 using velmo_test::BesideTestExe;
 using velmo_test::LogCursor;
-using velmo_test::RecordingShell;
+using velmo_test::FakeShell;
 
 using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
 
-constexpr int kLogoControlId = 1010;
-constexpr int kBuiltInLogoId = 132;
 constexpr size_t kLargestFile = 15360;
 constexpr char kLoadOnceSwitch[] = "--load-logo-once";
-
-const std::string kNotFound = "OEM bitmap not found at ";
-const std::string kCannotOpen = "Unable to \"CreateFile\" on OEM logo bitmap";
-const std::string kBadFileSize = "OEM Logo file doesn't meet acceptible file size";
-const std::string kNoDimensions = "Problem occurred while trying to retrieve OEM logo dimensions";
-const std::string kBadWidth = "OEM logo file doesn't meet acceptible image width";
-const std::string kBadHeight = "OEM logo file doesn't meet acceptible image height";
 
 // A 2 x 2 PNG picture.
 const unsigned char kPng[] = {
@@ -60,9 +55,9 @@ std::string LowBytes(const std::wstring& text)
 std::vector<std::string> LoaderRecords(const std::vector<std::string>& entries,
                                        const std::wstring& logoPath)
 {
-    const std::string notFoundHere = kNotFound + LowBytes(logoPath);
-    const std::string fixed[] = {kCannotOpen, kBadFileSize, kNoDimensions, kBadWidth,
-                                 kBadHeight};
+    const std::string notFoundHere = traced::kLogoNotFound + LowBytes(logoPath);
+    const std::string fixed[] = {traced::kLogoNotOpened, traced::kLogoFileSize,
+                                 traced::kLogoNoDimensions, traced::kLogoWidth, traced::kLogoHeight};
     std::vector<std::string> records;
     for (const std::string& entry : entries) {
         if (entry == notFoundHere ||
@@ -161,7 +156,7 @@ Picture PictureOf(HBITMAP bitmap)
 Picture BuiltInLogo()
 {
     const UniqueBitmap logo(static_cast<HBITMAP>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kBuiltInLogoId), IMAGE_BITMAP, 0, 0, 0)));
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_OEM_LOGO), IMAGE_BITMAP, 0, 0, 0)));
     return PictureOf(logo.Get());
 }
 
@@ -223,13 +218,13 @@ struct Outcome
 // One dialog initialisation, the tray and message boxes faked.
 bool CreateAndExitDialog(Picture* shown)
 {
-    const RecordingShell shell;
+    const FakeShell shell;
     Ckorva2checkDlg dialog;
     if (!dialog.Create())
         return false;
     if (shown)
         *shown = PictureOf(reinterpret_cast<HBITMAP>(SendDlgItemMessageW(
-            dialog.m_hWnd, kLogoControlId, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+            dialog.m_hWnd, IDC_OEM_LOGO, STM_GETIMAGE, IMAGE_BITMAP, 0)));
     dialog.ExitApplet();
     return true;
 }
@@ -323,16 +318,17 @@ INSTANTIATE_TEST_SUITE_P(
         LogoCase{"OnePixel", Logo::kBitmap, 1, 1, 0, true, ""},
         LogoCase{"FileOfExactly15360Bytes", Logo::kBitmap, 64, 42, kLargestFile, true, ""},
         LogoCase{"FileOneByteLarger", Logo::kBitmap, 64, 42, kLargestFile + 1, false,
-                 kBadFileSize},
-        LogoCase{"EmptyFile", Logo::kEmptyFile, 0, 0, 0, false, kBadFileSize},
-        LogoCase{"OnePixelTooWide", Logo::kBitmap, 65, 42, 0, false, kBadWidth},
+                 traced::kLogoFileSize},
+        LogoCase{"EmptyFile", Logo::kEmptyFile, 0, 0, 0, false, traced::kLogoFileSize},
+        LogoCase{"OnePixelTooWide", Logo::kBitmap, 65, 42, 0, false, traced::kLogoWidth},
         // Only the width is reported.
-        LogoCase{"TooWideAndTooTall", Logo::kBitmap, 65, 43, 0, false, kBadWidth},
-        LogoCase{"OnePixelTooTall", Logo::kBitmap, 64, 43, 0, false, kBadHeight},
+        LogoCase{"TooWideAndTooTall", Logo::kBitmap, 65, 43, 0, false, traced::kLogoWidth},
+        LogoCase{"OnePixelTooTall", Logo::kBitmap, 64, 43, 0, false, traced::kLogoHeight},
         LogoCase{"NotABitmapIsSilent", Logo::kPng, 0, 0, 0, false, ""},
-        LogoCase{"DirectoryOfThatName", Logo::kDirectory, 0, 0, 0, false, kCannotOpen},
-        LogoCase{"FileHeldOpenElsewhere", Logo::kBitmapHeldOpen, 64, 42, 0, false, kCannotOpen},
-        LogoCase{"Missing", Logo::kNothing, 0, 0, 0, false, kNotFound}),
+        LogoCase{"DirectoryOfThatName", Logo::kDirectory, 0, 0, 0, false, traced::kLogoNotOpened},
+        LogoCase{"FileHeldOpenElsewhere", Logo::kBitmapHeldOpen, 64, 42, 0, false,
+                 traced::kLogoNotOpened},
+        LogoCase{"Missing", Logo::kNothing, 0, 0, 0, false, traced::kLogoNotFound}),
     [](const ::testing::TestParamInfo<LogoCase>& info) { return std::string(info.param.name); });
 
 // A copy of this program in a directory of its own, both gone with the object.

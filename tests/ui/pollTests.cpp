@@ -3,6 +3,7 @@
 #include "dialogFixture.h"
 
 #include "res/resource.h"
+#include "support/traceTexts.h"
 
 #include <cwchar>
 #include <optional>
@@ -10,10 +11,6 @@
 
 namespace velmo_test {
 namespace {
-
-const char kWarningTrace7[] =
-    "Korva Status could not be retrieved 7 times - the velmosrv service is probably not running.";
-
 
 std::size_t CountStartingWith(const std::vector<std::string>& entries, const std::string& prefix)
 {
@@ -103,12 +100,10 @@ TEST_P(DisabledHysteresis, KeepsEnabledOnDisplayUntilDisabledRepeats)
             EXPECT_EQ(UserValue(L"KorvaLastEnabled"), run.shown == kDisabled ? 0u : 1u);
         }
     }
-    EXPECT_EQ(CountStartingWith(Traces(), "Got 'disabled' status"),
+    EXPECT_EQ(CountStartingWith(Traces(), traced::kDisabledHeldPrefix),
               row.tracedCount != 0 ? 1u : 0u);
     if (row.tracedCount != 0) {
-        EXPECT_EQ(TraceCount("Got 'disabled' status " + std::to_string(row.tracedCount) +
-                             " times - changing displayed status to 'disabled'."),
-                  1u);
+        EXPECT_EQ(TraceCount(traced::DisabledHeld(row.tracedCount)), 1u);
     }
 }
 
@@ -193,14 +188,11 @@ TEST_P(UnknownWarning, ComesOnceARunAtTheRetryCountWithItsSeconds)
         // Shown with it, unless no icon could bring the window back.
         EXPECT_EQ(box.ownerVisible, row.iconAdded);
     }
-    EXPECT_EQ(CountStartingWith(Traces(), "Korva Status could not be retrieved"),
+    EXPECT_EQ(CountStartingWith(Traces(), traced::kUnknownForPrefix),
               row.seconds.size());
-    EXPECT_EQ(TraceCount("Korva Status could not be retrieved " +
-                         std::to_string(row.retries.value_or(7)) +
-                         " times - the velmosrv service is probably not running."),
-              row.seconds.size());
+    EXPECT_EQ(TraceCount(traced::UnknownFor(row.retries.value_or(7))), row.seconds.size());
     // No poll nested in the box's show, nor a second add of the icon.
-    EXPECT_EQ(TraceCount("Retrieved KorvaStatus: unknown"), unknownReadings);
+    EXPECT_EQ(TraceCount(traced::kUnknown), unknownReadings);
     if (row.iconAdded) {
         EXPECT_EQ(m_shell.Count(NIM_ADD), 1u);
     }
@@ -243,7 +235,7 @@ TEST_F(UnknownStatusWarning, PollInsideTheOpenBoxShowsNoSecondBox)
     EXPECT_EQ(nestedPolls, 1);
     EXPECT_EQ(m_shell.boxes.size(), 1u);
     // Seven polls of our own and the one inside the box.
-    EXPECT_EQ(TraceCount("Retrieved KorvaStatus: unknown"), 8u);
+    EXPECT_EQ(TraceCount(traced::kUnknown), 8u);
 }
 
 TEST_F(UnknownStatusWarning, NextPollSettlesAServiceThatCameUpWhileTheBoxWasOpen)
@@ -278,7 +270,7 @@ TEST_F(UnknownStatusWarning, NewRunInsideTheOpenBoxStacksNoSecondBox)
     PollTimes(6);
     PollTimes(10);
     EXPECT_EQ(m_shell.boxes.size(), 1u);
-    EXPECT_EQ(TraceCount(kWarningTrace7), 1u);
+    EXPECT_EQ(TraceCount(traced::UnknownFor(7)), 1u);
 }
 
 // ---------------------------------------------------------------------------
@@ -292,12 +284,12 @@ TEST_F(BadStatusValue, IsTracedAndChangesNothing)
     Publish(kEnabled);
     StartDialog();
     SetUser(L"KorvaLastEnabled", 5);
-    SetDlgItemTextW(Window(), 1004, L"before the bad value");
+    SetDlgItemTextW(Window(), IDC_STATUS_TEXT, L"before the bad value");
     TakeTrayCalls();
 
     Publish(kBadValue);
     EXPECT_FALSE(Poll());
-    EXPECT_EQ(TraceCount("Retrieved KorvaStatus: bad value!"), 1u);
+    EXPECT_EQ(TraceCount(traced::kBadValue), 1u);
     EXPECT_TRUE(TakeTrayCalls().empty());
     EXPECT_EQ(StatusText(), L"before the bad value");
     EXPECT_EQ(UserValue(L"KorvaLastEnabled"), 5u);

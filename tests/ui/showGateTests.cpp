@@ -3,6 +3,7 @@
 #include "dialogFixture.h"
 
 #include "res/resource.h"
+#include "support/traceTexts.h"
 
 namespace velmo_test {
 namespace {
@@ -72,7 +73,7 @@ TEST_F(ShowGate, ModalRunWithoutPopUpNeverShowsTheWindow)
     EXPECT_TRUE(RunModal(watch));
     EXPECT_FALSE(watch.EverVisible());
     EXPECT_EQ(watch.ShowsSeen(), 0);
-    EXPECT_EQ(TraceCount("EXIT VELMO"), 1u);
+    EXPECT_EQ(TraceCount(traced::kExit), 1u);
 }
 
 TEST_F(ShowGate, ModalRunWithPopUpShowsTheWindow)

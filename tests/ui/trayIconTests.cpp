@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "ui/trayIcon.h"
+#include "support/traceTexts.h"
 
 #include <cstddef>
 
@@ -85,7 +86,7 @@ TEST_F(TrayIcon, StatusTextIsSetOnEveryPoll)
     QuietUser();
     Publish(kEnabled);
     StartDialog();
-    SetDlgItemTextW(Window(), 1004, L"stale");
+    SetDlgItemTextW(Window(), IDC_STATUS_TEXT, L"stale");
     Poll();
     EXPECT_EQ(StatusText(), ResString(IDS_STATUS_ENABLED));
 }
@@ -159,8 +160,8 @@ TEST_F(TrayProtocol, FailuresAreTracedOncePerRunAndMendedByTheNextSend)
         EXPECT_EQ(m_shell.held.has_value(), step.taken);
         EXPECT_EQ(m_shell.Messages(), step.calls);
         TakeTrayCalls();
-        EXPECT_EQ(TraceCount("Failed to add tray icon"), step.addTraces);
-        EXPECT_EQ(TraceCount("Failed to modify tray icon"), step.modifyTraces);
+        EXPECT_EQ(TraceCount(traced::kFailedAdd), step.addTraces);
+        EXPECT_EQ(TraceCount(traced::kFailedModify), step.modifyTraces);
     }
 }
 
@@ -270,7 +271,7 @@ TEST_P(ShellBehaviours, EndWithTheDisplayedIconInTheShellAndNothingOwed)
                   ResString(row.logon ? IDS_STATUS_DISABLED : IDS_STATUS_ENABLED));
         EXPECT_TRUE(Visible());
         EXPECT_EQ(watch.ShowsSeen(), 1);
-        EXPECT_EQ(TraceCount("Failed to add tray icon") + TraceCount("Failed to modify tray icon"),
+        EXPECT_EQ(TraceCount(traced::kFailedAdd) + TraceCount(traced::kFailedModify),
                   row.failureTraces);
         TakeTrayCalls();
         Poll();
@@ -393,7 +394,7 @@ TEST_F(TrayRecovery, PopUpNestingStaysBoundedWhileNothingCanBeStored)
     StartDialog();
     EXPECT_GE(m_shell.Count(NIM_ADD), 1u);
     EXPECT_LE(m_shell.Count(NIM_ADD), 3u);
-    EXPECT_GE(TraceCount("Failed to add tray icon"), 1u);
+    EXPECT_GE(TraceCount(traced::kFailedAdd), 1u);
     EXPECT_FALSE(Visible());
 
     TakeTrayCalls();

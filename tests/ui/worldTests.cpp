@@ -138,8 +138,12 @@ TEST_F(ThisLanguage, IsTheOneWindowsChose)
 
 TEST_F(ThisLanguage, StringsKeepTheirRoles)
 {
-    const UINT ids[] = {133, 134, 135, 136, 137, 138, 139, 142, 143,
-                        144, 145, 146, 147, 148, 149, 150, 151, 152};
+    const UINT ids[] = {IDS_ABOUT_TEXT,     IDS_UNKNOWN_CAPTION, IDS_STATUS_ENABLED,
+                        IDS_STATUS_DISABLED, IDS_PRIVACY_TEXT,   IDS_CHOICE_TEXT,
+                        IDS_OEM_LINK_TEXT,   IDS_TRAY_TOOLTIP,   IDS_WINDOW_CAPTION,
+                        IDS_HIDE_BUTTON,     IDS_UNKNOWN_MESSAGE, IDS_POPUP_OFF,
+                        IDS_STATUS_UNKNOWN,  IDS_POPUP_ON,       IDS_MENU_SHOW,
+                        IDS_MENU_EXIT,       IDS_LOGO_NAME,      IDS_LINK_ACTION};
     for (UINT id : ids)
         EXPECT_FALSE(ResString(id).empty()) << "string " << id;
 
