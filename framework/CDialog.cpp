@@ -32,10 +32,13 @@ INT_PTR CDialog::DoModal()
     MSG message;
     while (!m_ended && m_hWnd) {
         // The window shows once the queue first runs dry, as a dialog box does;
-        // the show goes through the window's own WM_WINDOWPOSCHANGING.
+        // the show goes through the window's own WM_WINDOWPOSCHANGING. One
+        // shown or minimized before then stays as it is: restoring it would
+        // undo a hide that came first.
         if (!shown && !PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
             shown = true;
-            ShowWindow(m_hWnd, SW_SHOWNORMAL);
+            if (!IsWindowVisible(m_hWnd) && !IsIconic(m_hWnd))
+                ShowWindow(m_hWnd, SW_SHOWNORMAL);
             continue;
         }
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);

@@ -91,6 +91,7 @@ struct ModalRun
     const VisibilityWatch& watch;
     const std::function<void()>& afterFirstShow;
     int ticks = 0;
+    int ticksSinceShow = 0;
     bool sawFirstShow = false;
 };
 
@@ -100,6 +101,10 @@ void CALLBACK ModalRunTick(HWND, UINT, UINT_PTR, DWORD)
 {
     ModalRun& run = *g_modalRun;
     if (!run.dialog.m_hWnd || run.sawFirstShow)
+        return;
+    // A tick due as the run starts comes before its queue first ran dry; the
+    // one after it does not.
+    if (run.watch.ShowAttempts() > 0 && ++run.ticksSinceShow < 2)
         return;
     run.sawFirstShow = run.watch.ShowAttempts() > 0;
     if (!run.sawFirstShow && ++run.ticks <= 100)
@@ -295,8 +300,9 @@ LRESULT CALLBACK VisibilityWatch::AfterMessage(int code, WPARAM wParam, LPARAM l
             if (IsWindowVisible(root))
                 g_watch->m_everVisible = true;
             if (sent->message == WM_WINDOWPOSCHANGED && sent->hwnd == root &&
-                (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW))
-                ++g_watch->m_shows;
+                (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW) &&
+                ++g_watch->m_shows == 1 && g_watch->onFirstShow)
+                g_watch->onFirstShow(root);
             if (sent->message == WM_SHOWWINDOW && sent->hwnd == root && sent->wParam)
                 ++g_watch->m_showAttempts;
         }

@@ -117,6 +117,8 @@ public:
     int ShowsSeen() const { return m_shows; }
     // Attempts to show, taken or dropped (WM_SHOWWINDOW with TRUE).
     int ShowAttempts() const { return m_showAttempts; }
+    // Run once, as the first show takes effect, with the dialog window.
+    std::function<void(HWND)> onFirstShow;
 
 private:
     static LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam);
