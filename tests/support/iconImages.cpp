@@ -1,6 +1,7 @@
 #include "iconImages.h"
 
 #include "res/resource.h"
+#include "ui/gdiHandles.h"
 
 #include <optional>
 
@@ -16,9 +17,9 @@ std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
+              DIB_RGB_COLORS);
     return pixels;
 }
 
@@ -37,18 +38,16 @@ std::optional<IconImage> ImageOf(HICON icon)
     ICONINFO info{};
     if (!icon || !GetIconInfo(icon, &info))
         return std::nullopt;
+    const UniqueBitmap color(info.hbmColor);
+    const UniqueBitmap mask(info.hbmMask);
     IconImage image;
     BITMAP description{};
-    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof description, &description)) {
+    if (color && GetObjectW(color.Get(), sizeof description, &description)) {
         image.width = description.bmWidth;
         image.height = description.bmHeight;
-        image.color = BitmapPixels(info.hbmColor, image.width, image.height);
-        image.mask = BitmapPixels(info.hbmMask, image.width, image.height);
+        image.color = BitmapPixels(color.Get(), image.width, image.height);
+        image.mask = BitmapPixels(mask.Get(), image.width, image.height);
     }
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
     if (image.color.empty())
         return std::nullopt;
     return image;
@@ -58,12 +57,9 @@ std::optional<IconImage> ImageOf(HICON icon)
 
 bool IconShowsResource(HICON icon, UINT id, int width, int height)
 {
-    HICON reference = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                    MAKEINTRESOURCEW(id), IMAGE_ICON, width,
-                                                    height, 0));
-    const std::optional<IconImage> expected = ImageOf(reference);
-    if (reference)
-        DestroyIcon(reference);
+    const UniqueIcon reference(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0)));
+    const std::optional<IconImage> expected = ImageOf(reference.Get());
     const std::optional<IconImage> actual = ImageOf(icon);
     return expected && actual && actual->width == width && actual->height == height &&
            actual->color == expected->color && actual->mask == expected->mask;
