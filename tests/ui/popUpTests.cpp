@@ -176,7 +176,7 @@ enum class PopUpReason
     kNewlyEnabled,   // the user newly sees "enabled"
     kUnknownBox,     // the status stayed unknown
     kUnknownSettled, // ... and became definite while the box waited
-    kUserRequest,    // a click on the tray icon
+    kUserRequest,    // a click on the tray icon, with the start pop-up owed
 };
 
 class UserNotifications
@@ -198,15 +198,12 @@ TEST_P(UserNotifications, AutomaticPopUpsWaitForAUserWhoIsBusy)
     if (box) {
         QuietUser();
         SetMachine(L"KorvaStatusInitMaxRetries", 2);
-    } else if (reason == PopUpReason::kStart) {
+    } else if (reason == PopUpReason::kStart || reason == PopUpReason::kUserRequest) {
         SetUser(L"PopupForCurrentUser", 1);
         SetUser(L"KorvaLastEnabled", 1);
         Publish(kEnabled);
     } else if (reason == PopUpReason::kNewlyEnabled) {
         SetUser(L"PopupForCurrentUser", 0);
-        Publish(kEnabled);
-    } else {
-        QuietUser();
         Publish(kEnabled);
     }
     m_shell.notificationResult = state.result;

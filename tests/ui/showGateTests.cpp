@@ -64,17 +64,52 @@ TEST_F(ShowGate, VisibleWindowStaysVisibleAfterItClosed)
     EXPECT_EQ(WindowRect(Window()).left, before.left + 11);
 }
 
-TEST_F(ShowGate, ModalRunWithoutPopUpNeverShowsTheWindow)
+// Starts where nothing may show: no pop-up wanted, or one that waits for a
+// user who is presenting (Wine always accepts notifications; Windows answers
+// as SHQueryUserNotificationState on Microsoft Learn describes). The modal
+// run's own first show must not show the window either; a pop-up that waited
+// shows at the first poll after the user is free again.
+struct QuietStart
 {
+    const char* name;
+    DWORD popUp; // PopupForCurrentUser
+    QUERY_USER_NOTIFICATION_STATE state;
+    bool showsOnceFree;
+};
+
+void PrintTo(const QuietStart& start, std::ostream* out)
+{
+    *out << start.name;
+}
+
+class ModalRunStart : public DialogTest, public ::testing::WithParamInterface<QuietStart>
+{
+};
+
+TEST_P(ModalRunStart, ShowsNothingBeforeItIsDue)
+{
+    const QuietStart& start = GetParam();
     const VisibilityWatch watch;
-    SetUser(L"PopupForCurrentUser", 0);
+    SetUser(L"PopupForCurrentUser", start.popUp);
+    SetUser(L"KorvaLastEnabled", 1);
     SetMachine(L"CheckKorvaStatusTimeout", 3600000);
     Publish(kDisabled);
-    EXPECT_TRUE(RunModal(watch));
-    EXPECT_FALSE(watch.EverVisible());
-    EXPECT_EQ(watch.ShowsSeen(), 0);
+    m_shell.notificationState = start.state;
+    EXPECT_TRUE(RunModal(watch, [&] {
+        EXPECT_FALSE(watch.EverVisible());
+        m_shell.notificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+        Poll();
+        EXPECT_EQ(Visible(), start.showsOnceFree);
+    }));
+    EXPECT_EQ(watch.ShowsSeen(), start.showsOnceFree ? 1 : 0);
     EXPECT_EQ(TraceCount(traced::kExit), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, ModalRunStart,
+    ::testing::Values(QuietStart{"NoPopUpWanted", 0, QUNS_ACCEPTS_NOTIFICATIONS, false},
+                      QuietStart{"UserPresenting", 1, QUNS_PRESENTATION_MODE, true}),
+    [](const ::testing::TestParamInfo<QuietStart>& info) { return std::string(info.param.name); });
 
 TEST_F(ShowGate, ModalRunWithPopUpShowsTheWindowAndKeepsAnEarlyHide)
 {
