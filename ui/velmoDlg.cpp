@@ -407,12 +407,12 @@ bool Ckorva2checkDlg::RefreshWindowContent()
 void Ckorva2checkDlg::OnWindowPosChanging(WINDOWPOS* position)
 {
     // Without an icon to bring it back, a window shown could not be hidden:
-    // nothing shows it before the shell took the icon, nor while a pop-up
-    // waits for an icon the shell has lost. A pop-up that waits for a busy
-    // user does not come by another way, such as the modal run's first show.
-    const bool owed = m_popUpOwed != OwedPopUp::kNone;
-    if (!m_mayShow || !m_trayIcon.Added() || (owed && !m_trayIcon.InShell()) ||
-        (owed && !m_userAskedToShow && UserIsBusy()))
+    // nothing shows it before the shell took the icon. An owed pop-up comes
+    // only when it can, not by another way such as the modal run's first
+    // show; what the user asked for waits only for the icon.
+    const bool owedWaits = m_popUpOwed != OwedPopUp::kNone &&
+                           (m_userAskedToShow ? !m_trayIcon.InShell() : !PopUpCanShow());
+    if (!m_mayShow || !m_trayIcon.Added() || owedWaits)
         position->flags &= ~SWP_SHOWWINDOW;
     Default();
 }
