@@ -15,3 +15,14 @@ std::string FormatTrace(const char* format, ...)
     va_end(args);
     return text;
 }
+
+std::string NarrowForTrace(const std::wstring& text)
+{
+    std::string narrow(text.size(), '?');
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto low = static_cast<unsigned char>(text[i] & 0xFF);
+        if (low >= 0x20)
+            narrow[i] = static_cast<char>(low);
+    }
+    return narrow;
+}

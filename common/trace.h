@@ -33,3 +33,8 @@ struct BackslashPath
 
 // printf-style text for a trace record, cut to 511 characters.
 std::string FormatTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A wide text (a path) for a trace record: each UTF-16 unit keeps its low
+// byte, but one that would be a control character (U+4E00 a NUL that cuts
+// the record, U+4E0A a line feed that splits it) is written as '?'.
+std::string NarrowForTrace(const std::wstring& text);

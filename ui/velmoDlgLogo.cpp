@@ -28,12 +28,7 @@ void Ckorva2checkDlg::LoadOemLogo()
     const std::wstring path = std::wstring(drive) + directory + m_logoFileName;
 
     if (!DoesFileExist(path)) {
-        // Trace messages are 8-bit: each UTF-16 unit keeps its low byte.
-        const std::wstring message = L"OEM bitmap not found at " + path;
-        std::string narrow(message.size(), '\0');
-        for (size_t i = 0; i < message.size(); ++i)
-            narrow[i] = static_cast<char>(message[i] & 0xFF);
-        VELMO_TRACE(narrow.c_str());
+        VELMO_TRACE(NarrowForTrace(L"OEM bitmap not found at " + path).c_str());
         return;
     }
 

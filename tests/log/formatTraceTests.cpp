@@ -19,4 +19,15 @@ TEST(FormatTrace, CutsAt511Characters)
     EXPECT_EQ(FormatTrace("%s!", std::string(511, 'y').c_str()), std::string(511, 'y'));
 }
 
+// A path in a trace record: each UTF-16 unit keeps its low byte, but none
+// may cut the record (NUL), split it (line feed) or add a field (tab).
+TEST(NarrowForTrace, KeepsLowBytesButNoControlCharacters)
+{
+    EXPECT_EQ(NarrowForTrace(L"C:\\Users\\\u00E9mile\\oemlogo.bmp"),
+              "C:\\Users\\\xE9mile\\oemlogo.bmp");
+    // U+4E00 and U+4E0A, a tab, U+4E20 and U+4E41.
+    EXPECT_EQ(NarrowForTrace(L"\u4E00|\u4E0A|\t|\u4E20\u4E41|\u007F"), "?|?|?| A|\x7F");
+    EXPECT_EQ(NarrowForTrace(std::wstring(1, L'\0')), "?");
+}
+
 } // namespace
