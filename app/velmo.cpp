@@ -41,8 +41,11 @@ HANDLE AcquireInstanceMutex(std::wstring name)
     if (OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str()))
         return anotherInstance;
     HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
-    // Two starts at the same instant can both miss the open above.
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS)
+    // Two starts at the same instant can both miss the open above. And an
+    // instance run as administrator grants this user too little to open its
+    // mutex or create one of that name: the name is taken all the same.
+    if ((mutex && GetLastError() == ERROR_ALREADY_EXISTS) ||
+        (!mutex && GetLastError() == ERROR_ACCESS_DENIED))
         return anotherInstance;
     return mutex;
 }

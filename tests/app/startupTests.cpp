@@ -6,7 +6,10 @@
 #include "showWatch.h"
 #include "windowEvents.h"
 #include "support/traceTexts.h"
+#include "common/kernelHandle.h"
 #include "res/resource.h"
+
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -76,6 +79,29 @@ TEST_F(StartupTest, SecondStartEndsWithCodeZeroAndOpensNoWindow)
     EXPECT_TRUE(second.createdWindows.empty());
     EXPECT_EQ(TopLevelWindows(0, nullptr, m_caption), std::vector<HWND>{first.Window()});
     EXPECT_TRUE(first.Process().Running());
+}
+
+// An instance run as administrator, as a normal user's start meets it: its
+// mutex lets others only wait on it, so that start can neither open nor
+// create the name.
+TEST_F(StartupTest, StartBesideAnElevatedInstanceEndsAsASecond)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(A;;0x100000;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const UniqueKernelHandle elevated(CreateMutexW(
+        &attributes, TRUE, L"VELMO2-MUTEX-{4F1D27A3-8C62-4b0e-A57D-19E3C06B82F4}"));
+    LocalFree(descriptor);
+    ASSERT_TRUE(elevated);
+
+    const SecondStart second = RunSecondInstance();
+
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_EQ(Count(traced::kAlreadyRunning), 1);
+    EXPECT_EQ(Count(traced::kStart), 0);
+    ASSERT_TRUE(second.watched);
+    EXPECT_TRUE(second.createdWindows.empty());
 }
 
 TEST_F(StartupTest, SecondStartRestoresWindowHiddenInTray)
