@@ -37,7 +37,7 @@ void Breakdown(const Stopwatch& clock, const PollBenchOptions& options, Ckorva2c
 {
     const HWND statusControl = GetDlgItem(dialog.m_hWnd, IDC_STATUS_TEXT);
     const std::wstring text = Ckorva2checkDlg::LoadResString(IDS_STATUS_ENABLED);
-    const CVelmoConfig config;
+    CVelmoConfig config;
     DWORD value = 0;
     std::vector<Piece> pieces = {
         {"section bare: OpenFileMappingW, MapViewOfFile 512 B, copy 8 + 4 B, UnmapViewOfFile, "

@@ -88,13 +88,16 @@ bool CVelmoConfig::ReadUserDword(const std::wstring& name, DWORD& value) const
     return ReadDword(key.Get(), name, value);
 }
 
-bool CVelmoConfig::WriteUserDword(const std::wstring& name, DWORD value) const
+bool CVelmoConfig::WriteUserDword(const std::wstring& name, DWORD value)
 {
+    // The registry reports by its result, not through the thread's last error.
     UniqueRegKey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        NativeViewAccess(KEY_WRITE), nullptr, key.Put(), nullptr) != ERROR_SUCCESS ||
-        !key)
+    m_lastError = RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath.c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, NativeViewAccess(KEY_WRITE), nullptr,
+                                  key.Put(), nullptr);
+    if (m_lastError != ERROR_SUCCESS || !key)
         return false;
-    return RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD,
-                          reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
+    m_lastError = RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD,
+                                 reinterpret_cast<const BYTE*>(&value), sizeof value);
+    return m_lastError == ERROR_SUCCESS;
 }

@@ -19,9 +19,11 @@ public:
     void ReadAll();
 
     // Per-user 32-bit values under HKEY_CURRENT_USER; `value` is written only
-    // on success. The write creates the key path when it is missing.
+    // on success. The write creates the key path when it is missing; when it
+    // fails, LastError holds the registry's answer.
     bool ReadUserDword(const std::wstring& name, DWORD& value) const;
-    bool WriteUserDword(const std::wstring& name, DWORD value) const;
+    bool WriteUserDword(const std::wstring& name, DWORD value);
+    LSTATUS LastError() const { return m_lastError; }
 
     std::wstring OemUrl = kDefaultOemUrl;
     LONG MinimizePrivacyIconAtStart = 0;
@@ -41,6 +43,8 @@ public:
 
 private:
     void ReadOemUrl(HKEY key);
+
+    LSTATUS m_lastError = ERROR_SUCCESS;
 };
 
 // A REG_DWORD of exactly 4 bytes; `value` is written only on success.

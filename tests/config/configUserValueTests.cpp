@@ -17,7 +17,7 @@ bool KeyExists(HKEY root, const wchar_t* path)
 class ConfigUserValues : public ConfigTest
 {
 protected:
-    const CVelmoConfig m_config;
+    CVelmoConfig m_config;
 };
 
 TEST_F(ConfigUserValues, WriteCreatesTheWholeKeyPath)
