@@ -25,6 +25,9 @@ define() {
 }
 
 product_name=$(define VELMO_PRODUCT_NAME)
+# The Start menu names the applet as its window's caption does.
+shortcut_name=$(sed -n 's/^#define TEXT_WINDOW_CAPTION "\(.*\)"$/\1/p' "$here/../res/lang/en-US.rc")
+[ -n "$shortcut_name" ] || { echo "build-msi: no window caption in res/lang/en-US.rc" >&2; exit 1; }
 publisher=$(define VELMO_PUBLISHER)
 major=$(define VELMO_VERSION_MAJOR)
 minor=$(define VELMO_VERSION_MINOR)
@@ -78,7 +81,7 @@ for arch in x86 x64; do
    wixl --arch "$arch" --output "$msi" -I "$here" \
         -D Arch="$arch" -D ProductCode="$(product_code "$arch")" -D Version="$version" \
         -D ProductName="$product_name" -D Publisher="$publisher" \
-        -D Exe=velmo.exe "$here/velmo.wxs")
+        -D Exe=velmo.exe -D ShortcutName="$shortcut_name" "$here/velmo.wxs")
   keep_machine_settings "$msi"
   python3 "$here/settle-msi.py" "$msi" "$epoch" "$version"
   "$here/sign.sh" "$msi"

@@ -77,3 +77,9 @@ def publisher():
 def product_version():
     """The three fields Windows Installer compares."""
     return ".".join(_version_define("VELMO_VERSION_" + part) for part in ("MAJOR", "MINOR", "PATCH"))
+
+
+def window_caption():
+    """The window's caption in English, which the Start menu names it by."""
+    match = re.search(r'^#define TEXT_WINDOW_CAPTION "(.*)"$', _source("res/lang/en-US.rc"), re.M)
+    return match.group(1)

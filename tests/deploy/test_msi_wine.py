@@ -64,6 +64,15 @@ class PackageLifecycle(unittest.TestCase):
     def machine_values(self):
         return self.wine.values(self.machine_key)
 
+    def shortcuts(self):
+        """The Start menu's shortcuts to the applet. Windows puts a per-machine
+        package's in all users' menu; Wine's msi in the installing user's (its
+        FIXME in set_installer_properties), so both are looked at."""
+        name = appletFacts.window_caption() + ".lnk"
+        menus = ("ProgramData", "users/*/AppData/Roaming")
+        return [found for menu in menus for found in self.wine.path.glob(
+            "drive_c/%s/Microsoft/Windows/Start Menu/Programs/%s" % (menu, name))]
+
     def assert_program_installed(self, exe, version):
         self.assertEqual(self.installed_exe.read_bytes(), exe.read_bytes())
         notices = "THIRD-PARTY-NOTICES.txt"
@@ -71,11 +80,16 @@ class PackageLifecycle(unittest.TestCase):
                          exe.with_name(notices).read_bytes())
         self.assertEqual(self.wine.values(RUN_KEY).get("Velmo"), ("REG_SZ", self.start_command))
         self.assertEqual([found for _, found in self.products()], [version])
+        shortcuts = self.shortcuts()
+        self.assertEqual(len(shortcuts), 1, shortcuts)
+        target = self.start_command.strip('"').encode("latin-1") + b"\0"
+        self.assertIn(target, shortcuts[0].read_bytes())
 
     def assert_program_removed(self):
         self.assertFalse(self.publisher_folder.exists())
         self.assertNotIn("Velmo", self.wine.values(RUN_KEY) or {})
         self.assertEqual(self.products(), [])
+        self.assertEqual(self.shortcuts(), [])
 
     def run_until_polled(self, program):
         """Starts the exe as a logon would, lets it poll once and ends it: its
