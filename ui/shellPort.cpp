@@ -1,5 +1,7 @@
 #include "ui/shellPort.h"
 
+#include "ui/dpi.h"
+
 namespace {
 
 ShellPort g_realShell;
@@ -42,6 +44,27 @@ bool ShellPort::HighContrastOn()
 HRESULT ShellPort::QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state)
 {
     return SHQueryUserNotificationState(state);
+}
+
+BOOL ShellPort::BringToFront(HWND window)
+{
+    return SetForegroundWindow(window);
+}
+
+bool ShellPort::InFront(HWND window)
+{
+    return GetForegroundWindow() == window;
+}
+
+BOOL ShellPort::AllowMessage(HWND window, UINT message)
+{
+    return ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+}
+
+UINT ShellPort::TaskbarDpi()
+{
+    // Without the task bar, or before Windows 10, the system's.
+    return WindowDpi(FindWindowW(L"Shell_TrayWnd", nullptr));
 }
 
 ShellPort& Shell()

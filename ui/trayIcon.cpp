@@ -17,12 +17,22 @@ void CTrayIcon::Describe(HWND window, UINT id, UINT callbackMessage, const std::
     SetTip(tip);
 }
 
+namespace {
+
+// A text longer than the record's field is cut to fit.
+template <size_t N>
+void CopyInto(wchar_t (&field)[N], const std::wstring& text)
+{
+    const size_t length = std::min(text.size(), N - 1);
+    std::wmemcpy(field, text.c_str(), length);
+    field[length] = L'\0';
+}
+
+} // namespace
+
 void CTrayIcon::SetTip(const std::wstring& tip)
 {
-    // A tooltip longer than the field is cut to fit.
-    const size_t tipLength = std::min(tip.size(), std::size(m_data.szTip) - 1);
-    std::wmemcpy(m_data.szTip, tip.c_str(), tipLength);
-    m_data.szTip[tipLength] = L'\0';
+    CopyInto(m_data.szTip, tip);
 }
 
 bool CTrayIcon::Send(bool iconChanged)
@@ -54,6 +64,23 @@ bool CTrayIcon::AddAgain()
     if (m_added)
         m_owed = Owed::kAdd;
     return Send(false);
+}
+
+bool CTrayIcon::Notify(const std::wstring& title, const std::wstring& text, DWORD kind)
+{
+    if (!InShell())
+        return false;
+    // Only the notification: the record's own flags would give it again
+    // with every later modify.
+    NOTIFYICONDATAW info = m_data;
+    info.uFlags = NIF_INFO;
+    CopyInto(info.szInfoTitle, title);
+    CopyInto(info.szInfo, text);
+    info.dwInfoFlags = kind;
+    if (Shell().NotifyIcon(NIM_MODIFY, &info))
+        return true;
+    VELMO_TRACE("Failed to show tray notification");
+    return false;
 }
 
 void CTrayIcon::Delete()

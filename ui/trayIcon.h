@@ -28,6 +28,9 @@ public:
     bool Send(bool iconChanged);
     // A task bar that (re)starts holds no icon: add it again.
     bool AddAgain();
+    // A notification from the icon (a toast on Windows 10 and 11); `kind`
+    // is its NIIF_ icon. Only an icon the shell holds can give one.
+    bool Notify(const std::wstring& title, const std::wstring& text, DWORD kind);
     void Delete();
 
 private:

@@ -8,15 +8,10 @@
 
 #include <climits>
 #include <cwchar>
-#include <utility>
 
 namespace {
 
 constexpr UINT_PTR kPollTimerId = 1;
-constexpr UINT kTrayCallbackMessage = WM_USER + 1;
-constexpr UINT kTrayIconId = 1;
-
-const UINT g_taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
 HINSTANCE Instance()
 {
@@ -70,16 +65,6 @@ BEGIN_MESSAGE_MAP(Ckorva2checkDlg, CDialog)
     ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
-LRESULT Ckorva2checkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // Registered at run time, so it cannot stand in the message map.
-    if (message == g_taskbarCreatedMessage && message != 0) {
-        OnTaskbarCreated();
-        return 0;
-    }
-    return CDialog::WindowProc(message, wParam, lParam);
-}
-
 void Ckorva2checkDlg::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Control(pDX, IDC_OEM_LINK, m_hyperLink);
@@ -96,6 +81,7 @@ BOOL Ckorva2checkDlg::OnInitDialog()
     // The tray icon first, with only what it needs: the user learns the
     // state from it. The rest is for the window, which shows later.
     m_statusControl = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
+    AllowShellMessages();
     SetUpTrayMenu();
     OpenStatusChannel();
     LoadStateIcons();
@@ -124,53 +110,11 @@ BOOL Ckorva2checkDlg::OnInitDialog()
     return TRUE;
 }
 
-void Ckorva2checkDlg::SetUpTrayMenu()
-{
-    m_trayMenu.LoadMenuW(IDR_TRAY_MENU);
-    ModifyMenuW(m_trayMenu.m_hMenu, IDM_TRAY_SHOW, MF_BYCOMMAND | MF_STRING, IDM_TRAY_SHOW,
-                LoadResString(IDS_MENU_SHOW).c_str());
-    ModifyMenuW(m_trayMenu.m_hMenu, IDM_TRAY_EXIT, MF_BYCOMMAND | MF_STRING, IDM_TRAY_EXIT,
-                LoadResString(IDS_MENU_EXIT).c_str());
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof item;
-    item.fMask = MIIM_STATE;
-    item.fState = MFS_DEFAULT;
-    SetMenuItemInfoW(m_trayMenu.m_hMenu, IDM_TRAY_SHOW, FALSE, &item);
-}
-
-// The notification area is the task bar's: its icons take the system's
-// small-icon size, whichever screen the window is on.
-void Ckorva2checkDlg::LoadStateIcons()
-{
-    const int width = GetSystemMetrics(SM_CXSMICON);
-    const int height = GetSystemMetrics(SM_CYSMICON);
-    auto load = [&](UINT id) {
-        return UniqueIcon(static_cast<HICON>(
-            LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0)));
-    };
-    m_iconDisabled = load(IDI_STATUS_DISABLED);
-    m_iconEnabled = load(IDI_STATUS_ENABLED);
-    m_iconUnknown = load(IDI_STATUS_UNKNOWN);
-}
-
-// The icon and, for a keyboard or screen-reader user, a tooltip that name
-// the status: the applet's name, then the window's status line.
-void Ckorva2checkDlg::ShowOnTray(KorvaStatus status)
-{
-    const auto [icon, text] =
-        status == kKorvaDisabled  ? std::pair{m_iconDisabled.Get(), IDS_STATUS_DISABLED}
-        : status == kKorvaEnabled ? std::pair{m_iconEnabled.Get(), IDS_STATUS_ENABLED}
-                                  : std::pair{m_iconUnknown.Get(), IDS_STATUS_UNKNOWN};
-    m_trayIcon.SetIcon(icon);
-    m_trayIcon.SetTip(m_tooltipText + L'\n' + LoadResString(text));
-}
-
 // A definite reading: the next run of unknown ones counts, and warns, anew.
 void Ckorva2checkDlg::EndUnknownRun()
 {
     m_openAttempts = 0;
     m_unknownWarned = false;
-    m_warningOwed = false;
 }
 
 void Ckorva2checkDlg::OpenStatusChannel()
@@ -182,18 +126,6 @@ void Ckorva2checkDlg::OpenStatusChannel()
     // Saturates: a service that never comes must not wrap the count around.
     if (m_openAttempts < LONG_MAX)
         ++m_openAttempts;
-}
-
-bool Ckorva2checkDlg::EnsureTrayIcon()
-{
-    if (m_trayIcon.Added())
-        return true;
-    m_trayIcon.Describe(m_hWnd, kTrayIconId, kTrayCallbackMessage, m_tooltipText);
-    // Inside a poll (its pop-up or warning shows the window), a poll of our
-    // own would count an attempt too many: send the icon it has prepared.
-    if (m_pollDepth > 0)
-        return m_trayIcon.Send(false);
-    return PollStatus();
 }
 
 bool Ckorva2checkDlg::PollStatus()
@@ -230,15 +162,16 @@ bool Ckorva2checkDlg::PollStatus()
     case kKorvaUnknown:
         VELMO_TRACE("Retrieved KorvaStatus: unknown");
         SetStatusText(IDS_STATUS_UNKNOWN);
-        // One box at a time, even when a new run of unknown readings reaches
-        // the count while the first box is still open.
         if (static_cast<DWORD>(m_openAttempts) == m_config.KorvaStatusInitMaxRetries &&
-            !m_unknownWarned && !m_warningOpen)
-            m_warningOwed = true;
+            !m_unknownWarned)
+            m_notice.OweWarning();
         // It waits for a user who is presenting, for as long as the status
         // stays unknown.
-        if (m_warningOwed && !UserIsBusy())
+        if (m_notice.WarningDue(UserIsBusy)) {
+            // Its show may be what adds the icon: with the image it shows.
+            ShowOnTray(kKorvaUnknown);
             GiveUnknownStatusWarning();
+        }
         break;
     default:
         VELMO_TRACE("Retrieved KorvaStatus: bad value!");
@@ -258,11 +191,7 @@ bool Ckorva2checkDlg::PollStatus()
         ShowOnTray(reading);
     if (!m_trayIcon.Send(changed))
         result = false;
-    if (reading != kKorvaUnknown)
-        RecordDefiniteReading(reading);
-    // "Enabled" gone before the window could say so is no news any more.
-    if (reading != kKorvaEnabled && m_popUpOwed == OwedPopUp::kForEnabled)
-        m_popUpOwed = OwedPopUp::kNone;
+    NoteReading(reading);
     PopUpIfOwed();
 
     m_displayedStatus = reading;
@@ -270,35 +199,25 @@ bool Ckorva2checkDlg::PollStatus()
     return result;
 }
 
-void Ckorva2checkDlg::RecordDefiniteReading(KorvaStatus reading)
+// What the reading is to the user: news of "enabled", the start's pop-up.
+// A definite reading is recorded, "enabled" once the user had it.
+void Ckorva2checkDlg::NoteReading(KorvaStatus reading)
 {
     DWORD lastEnabled = 0;
-    const bool becameEnabled =
+    const bool news =
         m_config.MinimizePrivacyIconAtStart != 1 && reading == kKorvaEnabled &&
         (!m_config.ReadUserDword(m_config.KorvaLastEnabledName, lastEnabled) || lastEnabled == 0);
-    const bool firstDefiniteReading =
-        !m_autoPoppedUp && m_config.PopupForCurrentUser != 0 && m_displayedStatus == kKorvaUnknown;
-    if (firstDefiniteReading)
-        m_popUpOwed = OwedPopUp::kAtStart;
-    else if (becameEnabled && m_popUpOwed == OwedPopUp::kNone)
-        m_popUpOwed = OwedPopUp::kForEnabled;
-    // "Enabled" counts as seen only once the window could pop up for it, so
-    // that a notice that had to wait is given at the next start too.
-    if (reading != kKorvaEnabled || m_popUpOwed == OwedPopUp::kNone || PopUpCanShow())
+    const bool atStart = reading != kKorvaUnknown && !m_autoPoppedUp &&
+                         m_config.PopupForCurrentUser != 0 && m_displayedStatus == kKorvaUnknown;
+    if (m_notice.Read(reading, news, atStart))
         m_config.WriteUserDword(m_config.KorvaLastEnabledName, reading == kKorvaEnabled ? 1 : 0);
-}
-
-// Not before the icon can bring the window back, nor while the user presents.
-bool Ckorva2checkDlg::PopUpCanShow() const
-{
-    return m_trayIcon.InShell() && !UserIsBusy();
 }
 
 void Ckorva2checkDlg::PopUpIfOwed()
 {
-    if (m_popUpOwed == OwedPopUp::kNone || !PopUpCanShow())
+    if (!m_notice.PopUpDue(m_trayIcon.InShell(), UserIsBusy))
         return;
-    m_popUpOwed = OwedPopUp::kNone;
+    m_notice.PopUpShowing();
     // Set before the show: nothing nested in it may pop up again.
     m_autoPoppedUp = true;
     // A window already on screen says it all: it stays where the user has it.
@@ -307,22 +226,34 @@ void Ckorva2checkDlg::PopUpIfOwed()
         ShowStatusWindow(kShow);
     }
     RefreshWindowContent();
+    FollowOwnShow(StatusLine(), NIIF_INFO);
 }
 
-void Ckorva2checkDlg::OnTaskbarCreated()
+// Windows keeps a window that a background process shows behind the one in
+// use: the user has it only if it came to the front. Behind, the tray icon's
+// notification says the same.
+void Ckorva2checkDlg::FollowOwnShow(const std::wstring& text, DWORD notificationKind)
 {
-    // A restarted task bar has forgotten the icon, and one that comes up
-    // only now, at logon, may take the add that failed: add it as displayed.
-    // Before the first poll has filled the record there is nothing to add.
-    if (!m_trayIcon.Described())
-        return;
-    ShowOnTray(m_displayedStatus);
-    m_trayIcon.AddAgain();
-    PopUpIfOwed();
+    switch (m_notice.Shown(Shell().InFront(m_hWnd))) {
+    case CNoticeRule::Outcome::kSeen:
+        RecordEnabledSeen();
+        break;
+    case CNoticeRule::Outcome::kNotify:
+        m_trayIcon.Notify(LoadResString(IDS_WINDOW_CAPTION), text, notificationKind);
+        break;
+    case CNoticeRule::Outcome::kNothing:
+        break;
+    }
+}
+
+void Ckorva2checkDlg::RecordEnabledSeen()
+{
+    m_config.WriteUserDword(m_config.KorvaLastEnabledName, 1);
 }
 
 void Ckorva2checkDlg::GiveUnknownStatusWarning()
 {
+    m_notice.WarningShowing();
     m_mayShow = true;
     ShowStatusWindow(kShow);
     RefreshWindowContent();
@@ -342,8 +273,7 @@ void Ckorva2checkDlg::GiveUnknownStatusWarning()
                     .c_str());
     // Set before the box: polls keep running inside its modal loop.
     m_unknownWarned = true;
-    m_warningOwed = false;
-    m_warningOpen = true;
+    FollowOwnShow(text, NIIF_ERROR);
     // A mirrored window reads right to left without WS_EX_RTLREADING, which
     // there would mean the opposite; its readers look for the text at the
     // right.
@@ -354,7 +284,7 @@ void Ckorva2checkDlg::GiveUnknownStatusWarning()
     if (style & WS_EX_LAYOUTRTL)
         type |= MB_RIGHT;
     Shell().ShowMessageBox(m_hWnd, text, caption.c_str(), type);
-    m_warningOpen = false;
+    m_notice.WarningClosed();
 }
 
 bool Ckorva2checkDlg::ShowStatusWindow(int request)
@@ -367,7 +297,7 @@ bool Ckorva2checkDlg::ShowStatusWindow(int request)
         // centring the minimized window would not have moved.
         ShowWindow(m_hWnd, SW_RESTORE);
         CenterOnScreen();
-        SetForegroundWindow(m_hWnd);
+        Shell().BringToFront(m_hWnd);
         // Already active, the window gets no activation to move it for us.
         MoveFocusOffHiddenControl();
         return true;
@@ -409,10 +339,9 @@ void Ckorva2checkDlg::OnWindowPosChanging(WINDOWPOS* position)
     // Without an icon to bring it back, a window shown could not be hidden:
     // nothing shows it before the shell took the icon. An owed pop-up comes
     // only when it can, not by another way such as the modal run's first
-    // show; what the user asked for waits only for the icon.
-    const bool owedWaits = m_popUpOwed != OwedPopUp::kNone &&
-                           (m_userAskedToShow ? !m_trayIcon.InShell() : !PopUpCanShow());
-    if (!m_mayShow || !m_trayIcon.Added() || owedWaits)
+    // show.
+    if (!m_mayShow || !m_trayIcon.Added() ||
+        m_notice.HoldsBackShow(m_trayIcon.InShell(), m_userAskedToShow, UserIsBusy))
         position->flags &= ~SWP_SHOWWINDOW;
     Default();
 }
@@ -423,36 +352,6 @@ void Ckorva2checkDlg::OnTimer(UINT_PTR timerId)
         PollStatus();
 }
 
-LRESULT Ckorva2checkDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
-{
-    if (wParam != kTrayIconId)
-        return 0;
-    switch (lParam) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        ShowOnRequest();
-        break;
-    case WM_RBUTTONDOWN:
-    case WM_CONTEXTMENU: {
-        POINT cursor{};
-        GetCursorPos(&cursor);
-        ShowTrayMenu(cursor.x, cursor.y);
-        break;
-    }
-    case 0x110:
-        ShowStatusWindow(kHide);
-        break;
-    default:
-        break;
-    }
-    return 0;
-}
-
-void Ckorva2checkDlg::OnShowCommand()
-{
-    ShowOnRequest();
-}
-
 void Ckorva2checkDlg::ShowOnRequest()
 {
     m_userAskedToShow = true;
@@ -460,18 +359,9 @@ void Ckorva2checkDlg::ShowOnRequest()
     m_mayShow = true;
     ShowStatusWindow(kShow);
     RefreshWindowContent();
-}
-
-void Ckorva2checkDlg::ShowTrayMenu(int x, int y)
-{
-    SetForegroundWindow(m_hWnd);
-    // A mirrored window's menu opens right-to-left as well.
-    const bool mirrored = (GetWindowLongW(m_hWnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
-    TrackPopupMenu(m_trayMenu.GetSubMenu(0),
-                   TPM_RIGHTBUTTON | TPM_BOTTOMALIGN | (mirrored ? TPM_LAYOUTRTL : 0), x, y, 0,
-                   m_hWnd, nullptr);
-    // Lets the menu close when the user clicks elsewhere.
-    PostMessageW(m_hWnd, WM_NULL, 0, 0);
+    // The user has the window, and what it says.
+    if (IsWindowVisible(m_hWnd) && m_notice.Seen())
+        RecordEnabledSeen();
 }
 
 void Ckorva2checkDlg::OnCancel()
@@ -497,7 +387,7 @@ void Ckorva2checkDlg::OnHideButton()
                                      static_cast<DWORD>(choice)))
             VELMO_TRACE(FormatTrace("Failed to write PopupForCurrentUser value to registry. "
                                     "Error code = %d",
-                                    static_cast<int>(GetLastError()))
+                                    static_cast<int>(m_config.LastError()))
                             .c_str());
         m_popupOffCheck.SetCheck(BST_UNCHECKED);
         m_popupOnCheck.SetCheck(BST_UNCHECKED);
@@ -505,8 +395,11 @@ void Ckorva2checkDlg::OnHideButton()
     // Never hide the window while no tray icon can bring it back.
     if (!EnsureTrayIcon())
         return;
+    const bool hadIt = IsWindowVisible(m_hWnd);
     ShowWindow(m_hWnd, SW_MINIMIZE);
     ShowWindow(m_hWnd, SW_HIDE);
+    if (hadIt && m_notice.Seen())
+        RecordEnabledSeen();
 }
 
 void Ckorva2checkDlg::OnActivate(UINT state, HWND, bool minimized)
@@ -518,6 +411,8 @@ void Ckorva2checkDlg::OnActivate(UINT state, HWND, bool minimized)
         ShowWindow(m_popupOffCheck.m_hWnd, offered && popupOn ? SW_SHOW : SW_HIDE);
         ShowWindow(m_popupOnCheck.m_hWnd, offered && !popupOn ? SW_SHOW : SW_HIDE);
     }
+    if (state != WA_INACTIVE && !minimized && IsWindowVisible(m_hWnd) && m_notice.Activated())
+        RecordEnabledSeen();
     // The dialog manager gives the focus back to where it was, even to a box
     // just hidden.
     Default();
@@ -583,6 +478,14 @@ void Ckorva2checkDlg::SetStatusText(UINT stringId)
 {
     SendMessageW(m_statusControl, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(LoadResString(stringId).c_str()));
+}
+
+std::wstring Ckorva2checkDlg::StatusLine() const
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(m_statusControl)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        GetWindowTextW(m_statusControl, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 std::wstring Ckorva2checkDlg::LoadResString(UINT stringId)

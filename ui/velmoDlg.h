@@ -9,6 +9,7 @@
 #include "status/IPCKorvaStatus.h"
 #include "ui/gdiHandles.h"
 #include "ui/logoPicture.h"
+#include "ui/noticeRule.h"
 #include "ui/trayIcon.h"
 #include "ui/velmoStaticHyperLink.h"
 
@@ -59,17 +60,20 @@ private:
     void OnSettingChange(UINT action);
     void OnTaskbarCreated();
 
+    void AllowShellMessages();
     void SetUpTrayMenu();
     void SetStatusText(UINT stringId);
+    std::wstring StatusLine() const;
     void EmphasizeStatusText();
     void LoadStateIcons();
     void MirrorForReading();
     void OpenStatusChannel();
     void EndUnknownRun();
     void GiveUnknownStatusWarning();
-    void RecordDefiniteReading(KorvaStatus reading);
-    bool PopUpCanShow() const;
+    void NoteReading(KorvaStatus reading);
     void PopUpIfOwed();
+    void FollowOwnShow(const std::wstring& text, DWORD notificationKind);
+    void RecordEnabledSeen();
     void ShowOnRequest();
     void ShowTrayMenu(int x, int y);
     void CenterOnScreen();
@@ -80,9 +84,8 @@ private:
     void ShowOnTray(KorvaStatus status);
     COLORREF BackgroundColor() const;
 
-    // Why a pop-up waits for the tray icon or for a user who presents: the
-    // user newly sees "enabled", or wants the window at start.
-    enum class OwedPopUp { kNone, kForEnabled, kAtStart };
+    static constexpr UINT kTrayCallbackMessage = WM_USER + 1;
+    static constexpr UINT kTrayIconId = 1;
 
     // The shell's side of the tray icon; which icon, and when, is ours.
     CTrayIcon m_trayIcon;
@@ -108,15 +111,11 @@ private:
     bool m_userAskedToShow = false;
     bool m_mayShow = false;
     bool m_autoPoppedUp = false;
-    // A pop-up a poll decided on while no tray icon could bring the window
-    // back, or while the user presented: it shows once both allow it.
-    OwedPopUp m_popUpOwed = OwedPopUp::kNone;
+    // What pops up or waits, and whether the user had it.
+    CNoticeRule m_notice;
     // Polls under way on the stack: timer ticks still poll inside the warning
     // box, but EnsureTrayIcon starts none inside another.
     int m_pollDepth = 0;
-    bool m_warningOpen = false;
-    // The warning is due and waits for a user who is presenting.
-    bool m_warningOwed = false;
     // ExitApplet ran: a poll that resumes after it touches nothing more.
     bool m_exited = false;
     LONG m_openAttempts = -1;

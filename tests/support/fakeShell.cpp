@@ -3,13 +3,16 @@
 #include "iconImages.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace velmo_test {
 
 BOOL FakeShell::NotifyIcon(DWORD message, NOTIFYICONDATAW* data)
 {
-    const TrayCall call{message, data->cbSize, data->hWnd, data->uID, data->uFlags,
-                        data->uCallbackMessage, data->hIcon, data->szTip};
+    const TrayCall call{message,           data->cbSize,     data->hWnd,
+                        data->uID,         data->uFlags,     data->uCallbackMessage,
+                        data->hIcon,       data->szTip,      data->szInfoTitle,
+                        data->szInfo,      data->dwInfoFlags};
     trayCalls.push_back(call);
     if (!running)
         return FALSE;
@@ -50,6 +53,29 @@ HRESULT FakeShell::QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state)
 {
     *state = notificationState;
     return notificationResult;
+}
+
+BOOL FakeShell::BringToFront(HWND window)
+{
+    if (foregroundRefused)
+        return FALSE;
+    front = window;
+    return TRUE;
+}
+
+BOOL FakeShell::AllowMessage(HWND window, UINT message)
+{
+    allowedMessages.emplace_back(window, message);
+    return TRUE;
+}
+
+LRESULT FakeShell::SendFromShell(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    const bool allowed = std::find(allowedMessages.begin(), allowedMessages.end(),
+                                   std::pair{window, message}) != allowedMessages.end();
+    if (elevated && message >= WM_USER && !allowed)
+        return 0;
+    return SendMessageW(window, message, wParam, lParam);
 }
 
 UINT FakeShell::ShownIcon() const
@@ -110,6 +136,14 @@ std::size_t FakeShell::Count(DWORD message) const
     return static_cast<std::size_t>(
         std::count_if(trayCalls.begin(), trayCalls.end(),
                       [message](const TrayCall& call) { return call.message == message; }));
+}
+
+std::vector<TrayCall> FakeShell::Notifications() const
+{
+    std::vector<TrayCall> given;
+    std::copy_if(trayCalls.begin(), trayCalls.end(), std::back_inserter(given),
+                 [](const TrayCall& call) { return (call.uFlags & NIF_INFO) != 0; });
+    return given;
 }
 
 std::vector<DWORD> FakeShell::Messages() const

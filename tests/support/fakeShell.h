@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmo_test {
@@ -26,6 +27,10 @@ struct TrayCall
     UINT uCallbackMessage;
     HICON hIcon;
     std::wstring tip;
+    // A notification (NIF_INFO): its title, text and icon.
+    std::wstring infoTitle;
+    std::wstring info;
+    DWORD infoFlags;
 };
 
 // One message box, with whether its owner was on screen when it opened.
@@ -64,6 +69,7 @@ struct ProcessCall
 };
 
 // An add of an icon the shell holds, or a modify of one it lacks, fails.
+// The foreground and messages from the shell go as Windows lets them.
 class FakeShell : public ShellPort
 {
 public:
@@ -83,11 +89,23 @@ public:
                       STARTUPINFOW* startup, PROCESS_INFORMATION* process) override;
     bool HighContrastOn() override { return highContrast; }
     HRESULT QueryNotificationState(QUERY_USER_NOTIFICATION_STATE* state) override;
+    BOOL BringToFront(HWND window) override;
+    bool InFront(HWND window) override { return window && front == window; }
+    BOOL AllowMessage(HWND window, UINT message) override;
+    UINT TaskbarDpi() override { return taskbarDpi.value_or(ShellPort::TaskbarDpi()); }
+
+    // A message from Explorer, as it reaches the window: run as
+    // administrator, the window gets a registered or WM_USER message from
+    // Explorer's lower integrity level only when it allowed it
+    // (ChangeWindowMessageFilterEx, Remarks). Else it is dropped: 0.
+    LRESULT SendFromShell(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     std::size_t Count(DWORD message) const;
     std::vector<DWORD> Messages() const;
     // The state icon (139, 141 or 146) the shell shows; 0 when it holds none.
     UINT ShownIcon() const;
+    // The notifications given, in order.
+    std::vector<TrayCall> Notifications() const;
 
     // No task bar (at logon, before Explorer): every tray call fails.
     bool running = true;
@@ -103,6 +121,16 @@ public:
     QUERY_USER_NOTIFICATION_STATE notificationState = QUNS_ACCEPTS_NOTIFICATIONS;
     // Wine cannot turn the system's high contrast on: the test says it is.
     bool highContrast = false;
+    // Windows refuses SetForegroundWindow to a process the user is not in
+    // (its Remarks): the call fails and the window stays behind. Wine grants
+    // it. `front` is the window Windows has in front.
+    bool foregroundRefused = false;
+    HWND front = nullptr;
+    // The applet runs as administrator, above Explorer's integrity level.
+    bool elevated = false;
+    std::vector<std::pair<HWND, UINT>> allowedMessages;
+    // The task bar's DPI after a change of scale; Wine never changes it.
+    std::optional<UINT> taskbarDpi;
     INT_PTR executeResult = 42; // above 32: the shell started a handler
     BOOL processResult = TRUE;
     // Run inside the box or the browser launch, as their message loops would

@@ -4,6 +4,7 @@
 #include "res/resource.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace velmo_test {
 
@@ -23,6 +24,13 @@ std::wstring ResString(UINT id)
     const int length =
         LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+std::wstring WarningText(unsigned seconds)
+{
+    wchar_t text[512] = {};
+    std::swprintf(text, std::size(text), ResString(IDS_UNKNOWN_MESSAGE).c_str(), seconds);
+    return text;
 }
 
 void DialogTest::SetMachine(const wchar_t* name, DWORD value)
@@ -185,7 +193,7 @@ LRESULT DialogTest::Send(UINT message, WPARAM wParam, LPARAM lParam) const
 
 void DialogTest::ClickTrayIcon(LPARAM mouse) const
 {
-    Send(WM_USER + 1, 1, mouse);
+    m_shell.SendFromShell(Window(), WM_USER + 1, 1, mouse);
 }
 
 void DialogTest::ClickButton(int id) const

@@ -37,6 +37,37 @@ RECT WindowRect(HWND window);
 
 // The string resource as the dialog should show it.
 std::wstring ResString(UINT id);
+// The unknown-status warning after `seconds`.
+std::wstring WarningText(unsigned seconds);
+
+// Points HKEY_CURRENT_USER at a key that no longer exists: every per-user
+// read and write fails.
+class DeletedUserHive
+{
+public:
+    DeletedUserHive()
+    {
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &m_saved),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegCreateKeyExW(m_saved, L"gone", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &m_gone, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegDeleteKeyW(m_saved, L"gone"), ERROR_SUCCESS);
+        EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, m_gone), ERROR_SUCCESS);
+    }
+    ~DeletedUserHive()
+    {
+        RegOverridePredefKey(HKEY_CURRENT_USER, m_saved);
+        RegCloseKey(m_gone);
+        RegCloseKey(m_saved);
+    }
+    DeletedUserHive(const DeletedUserHive&) = delete;
+    DeletedUserHive& operator=(const DeletedUserHive&) = delete;
+
+private:
+    HKEY m_saved = nullptr;
+    HKEY m_gone = nullptr;
+};
 
 class VisibilityWatch;
 

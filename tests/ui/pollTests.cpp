@@ -5,7 +5,6 @@
 #include "res/resource.h"
 #include "support/traceTexts.h"
 
-#include <cwchar>
 #include <optional>
 #include <string>
 
@@ -18,13 +17,6 @@ std::size_t CountStartingWith(const std::vector<std::string>& entries, const std
     for (const std::string& entry : entries)
         count += entry.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
     return count;
-}
-
-std::wstring WarningText(unsigned seconds)
-{
-    wchar_t text[512] = {};
-    std::swprintf(text, std::size(text), ResString(IDS_UNKNOWN_MESSAGE).c_str(), seconds);
-    return text;
 }
 
 UINT StatusString(std::uint32_t status)
@@ -195,6 +187,8 @@ TEST_P(UnknownWarning, ComesOnceARunAtTheRetryCountWithItsSeconds)
     EXPECT_EQ(TraceCount(traced::kUnknown), unknownReadings);
     if (row.iconAdded) {
         EXPECT_EQ(m_shell.Count(NIM_ADD), 1u);
+        // Its image, whichever show added it.
+        EXPECT_EQ(m_shell.ShownIcon(), static_cast<UINT>(IDI_STATUS_UNKNOWN));
     }
 }
 

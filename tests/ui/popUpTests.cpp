@@ -1,11 +1,9 @@
 // The window pops up by itself: reason A, the user newly sees "enabled";
-// reason B, once after start for a user who wants it.
+// reason B, once after start for a user who wants it; and what it does where
+// Windows keeps it behind.
 #include "dialogFixture.h"
 
 #include "res/resource.h"
-
-#include <cwchar>
-#include <tuple>
 
 namespace velmo_test {
 namespace {
@@ -93,193 +91,128 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PopUpCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
-// A pop-up the tray was not ready for (at logon) is owed, not lost, and the
-// window shows only once the icon can bring it back.
+// Windows keeps a window that a process in the background shows behind the
+// one in use: SetForegroundWindow fails (its Remarks), where Wine grants it.
+// Each way a notice reaches the screen then also gives the tray icon's
+// notification, once, and "enabled" waits for the user to have the window.
 
-// The add that a restarted task bar announces: the ShellBehaviours cases of
-// trayIconTests.cpp.
-struct OwedPopUp
+enum class Does { kClicksNotification, kActivates, kHides, kNothing };
+
+struct Behind
 {
     const char* name;
-    bool userWantsPopUp;       // reason B; otherwise reason A, new to "enabled"
-    std::uint32_t lastReading; // before the icon is in: news of "enabled" may go stale
-    bool popsUp;
+    DWORD popUp;           // PopupForCurrentUser
+    std::uint32_t reading; // from the start on
+    bool presentingFirst;  // for the first polls
+    Does does;
+    std::optional<DWORD> afterTheUser; // KorvaLastEnabled, absent until then
 };
 
-class TrayNotReady : public DialogTest, public ::testing::WithParamInterface<OwedPopUp>
+class RefusedForeground : public DialogTest, public ::testing::WithParamInterface<Behind>
 {
 };
 
-TEST_P(TrayNotReady, WindowShowsOnceWhenTheIconIsIn)
+TEST_P(RefusedForeground, NotifiesOnceAndRecordsWhatTheUserHad)
 {
-    const OwedPopUp& way = GetParam();
-    if (way.userWantsPopUp) {
-        SetUser(L"PopupForCurrentUser", 1);
-        SetUser(L"KorvaLastEnabled", 1);
-    } else {
-        SetUser(L"PopupForCurrentUser", 0);
-    }
-    SetMachine(L"CheckKorvaStatusTimeout", 3600000);
-    SetMachine(L"NumPollsForDisabled", 1);
-    Publish(kEnabled);
-    m_shell.running = false;
+    const Behind& row = GetParam();
+    SetUser(L"PopupForCurrentUser", row.popUp);
+    SetMachine(L"KorvaStatusInitMaxRetries", 2);
+    Report(row.reading);
+    m_shell.foregroundRefused = true;
+    if (row.presentingFirst)
+        m_shell.notificationState = QUNS_PRESENTATION_MODE;
+    std::size_t notifiedBeforeTheBox = 0;
+    m_shell.whileBoxIsOpen = [&] { notifiedBeforeTheBox = m_shell.Notifications().size(); };
     const VisibilityWatch watch;
-    ASSERT_TRUE(RunModal(watch, [&] {
-        Report(way.lastReading);
-        Poll();
-        EXPECT_FALSE(watch.EverVisible()) << "shown with no icon to bring it back";
-        if (!way.userWantsPopUp && way.lastReading == kEnabled) {
-            EXPECT_EQ(UserValue(L"KorvaLastEnabled"), std::nullopt) << "recorded as seen unseen";
-        }
+    StartDialog();
+    PollTimes(2); // the box is due at the second reading
+    m_shell.notificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+    PollTimes(3);
 
-        m_shell.running = true;
-        Poll();
-        EXPECT_EQ(m_shell.trayCalls.back().message, static_cast<DWORD>(NIM_ADD));
-        EXPECT_EQ(Visible(), way.popsUp);
-        EXPECT_EQ(watch.ShowsSeen(), way.popsUp ? 1 : 0);
-        Poll();
-        EXPECT_EQ(UserValue(L"KorvaLastEnabled"), way.lastReading == kEnabled ? 1u : 0u);
+    EXPECT_TRUE(Visible());
+    EXPECT_EQ(watch.ShowsSeen(), 1);
+    const std::vector<TrayCall> notified = m_shell.Notifications();
+    ASSERT_EQ(notified.size(), 1u);
+    EXPECT_EQ(notified[0].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(notified[0].uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(notified[0].infoTitle, ResString(IDS_WINDOW_CAPTION));
+    if (row.reading == kUnknown) {
+        ASSERT_EQ(m_shell.boxes.size(), 1u);
+        // Ten seconds a reading, from the first to the fourth, when it came.
+        EXPECT_EQ(m_shell.boxes[0].text, WarningText(30));
+        EXPECT_EQ(notified[0].info, m_shell.boxes[0].text);
+        EXPECT_EQ(notified[0].infoFlags, static_cast<DWORD>(NIIF_ERROR));
+        EXPECT_EQ(notifiedBeforeTheBox, 1u);
+    } else {
+        EXPECT_EQ(notified[0].info, StatusText());
+        EXPECT_EQ(notified[0].infoFlags, static_cast<DWORD>(NIIF_INFO));
+    }
+    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), std::nullopt);
 
-        // Paid once: hidden, it stays hidden.
+    // A click on the notification lets the applet take the foreground.
+    m_shell.foregroundRefused = false;
+    if (row.does == Does::kClicksNotification) {
+        m_shell.SendFromShell(Window(), WM_USER + 1, 1, NIN_BALLOONUSERCLICK);
+        EXPECT_EQ(m_shell.front, Window());
+    } else if (row.does == Does::kActivates) {
+        Send(WM_ACTIVATE, WA_CLICKACTIVE);
+    } else if (row.does == Does::kHides) {
         ClickButton(IDC_HIDE_BUTTON);
-        PollTimes(2);
-        EXPECT_FALSE(Visible());
-    }));
+    }
+    EXPECT_EQ(UserValue(L"KorvaLastEnabled"), row.afterTheUser);
+    Poll();
+    EXPECT_EQ(m_shell.Notifications().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Ways, TrayNotReady,
-    ::testing::Values(OwedPopUp{"NewToEnabled", false, kEnabled, true},
-                      OwedPopUp{"NewToEnabledNoMore", false, kDisabled, false},
-                      OwedPopUp{"WantsPopUp", true, kEnabled, true},
-                      OwedPopUp{"WantsPopUpWhateverTheStatus", true, kDisabled, true}),
-    [](const ::testing::TestParamInfo<OwedPopUp>& info) { return std::string(info.param.name); });
+    Ways, RefusedForeground,
+    ::testing::Values(
+        Behind{"NewlyEnabledThenNotificationClicked", 0, kEnabled, false,
+               Does::kClicksNotification, 1u},
+        Behind{"NewlyEnabledThenHidden", 0, kEnabled, false, Does::kHides, 1u},
+        Behind{"StartPopUpThenActivated", 1, kEnabled, false, Does::kActivates, 1u},
+        Behind{"UnknownBoxAfterPresenting", 0, kUnknown, true, Does::kNothing, {}}),
+    [](const ::testing::TestParamInfo<Behind>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
-// A user who is presenting, in a full-screen game or app: what the applet
-// shows of itself waits until the user accepts notifications again; what the
-// user asks for never does. Wine always accepts; Windows answers as
-// SHQueryUserNotificationState and QUERY_USER_NOTIFICATION_STATE on
-// Microsoft Learn describe.
+// The shell's answers that mean a busy user, whom a pop-up waits for (Wine
+// always accepts notifications; Windows answers as
+// SHQueryUserNotificationState and QUERY_USER_NOTIFICATION_STATE on Microsoft
+// Learn describe).
 
 struct NotificationState
 {
     const char* name;
     HRESULT result;
     int state;
-    bool waits;
+    bool busy;
 };
 
-enum class PopUpReason
-{
-    kStart,          // the user wants the window at start
-    kNewlyEnabled,   // the user newly sees "enabled"
-    kUnknownBox,     // the status stayed unknown
-    kUnknownSettled, // ... and became definite while the box waited
-    kUserRequest,    // a click on the tray icon, with the start pop-up owed
-};
-
-class UserNotifications
-    : public DialogTest,
-      public ::testing::WithParamInterface<std::tuple<NotificationState, PopUpReason>>
+class BusyUser : public ::testing::TestWithParam<NotificationState>
 {
 protected:
-    void Tell(int state)
-    {
-        m_shell.notificationState = static_cast<QUERY_USER_NOTIFICATION_STATE>(state);
-    }
+    FakeShell m_shell;
 };
 
-TEST_P(UserNotifications, AutomaticPopUpsWaitForAUserWhoIsBusy)
+TEST_P(BusyUser, IsWhatTheShellSays)
 {
-    const auto& [state, reason] = GetParam();
-    const bool box = reason == PopUpReason::kUnknownBox || reason == PopUpReason::kUnknownSettled;
-    const bool waits = state.waits && reason != PopUpReason::kUserRequest;
-    if (box) {
-        QuietUser();
-        SetMachine(L"KorvaStatusInitMaxRetries", 2);
-    } else if (reason == PopUpReason::kStart || reason == PopUpReason::kUserRequest) {
-        SetUser(L"PopupForCurrentUser", 1);
-        SetUser(L"KorvaLastEnabled", 1);
-        Publish(kEnabled);
-    } else if (reason == PopUpReason::kNewlyEnabled) {
-        SetUser(L"PopupForCurrentUser", 0);
-        Publish(kEnabled);
-    }
-    m_shell.notificationResult = state.result;
-    Tell(state.state);
-    const VisibilityWatch watch;
-    StartDialog();
-    if (reason == PopUpReason::kUserRequest)
-        ClickTrayIcon();
-    PollTimes(2); // the box is due at the second unknown reading
-    EXPECT_EQ(Visible(), !waits);
-    EXPECT_EQ(m_shell.boxes.size(), box && !waits ? 1u : 0u);
-    if (reason == PopUpReason::kNewlyEnabled) {
-        EXPECT_EQ(UserValue(L"KorvaLastEnabled"), waits ? std::nullopt : std::optional(1u))
-            << "'enabled' counts as seen only once the window could say so";
-    }
-
-    if (reason == PopUpReason::kUnknownSettled)
-        Publish(kDisabled);
-    Tell(QUNS_ACCEPTS_NOTIFICATIONS);
-    PollTimes(2);
-    if (reason == PopUpReason::kUnknownSettled) {
-        Withdraw();
-        Poll(); // a new run, the box not yet due
-    }
-    const bool shows = reason != PopUpReason::kUnknownSettled || !waits;
-    EXPECT_EQ(Visible(), shows);
-    EXPECT_EQ(watch.ShowsSeen(), shows ? 1 : 0);
-    ASSERT_EQ(m_shell.boxes.size(), box && shows ? 1u : 0u);
-    if (box && shows) {
-        // The seconds since the first reading, at the default 10 s a poll:
-        // the box is due at the second, and waited until the fourth.
-        wchar_t text[512] = {};
-        std::swprintf(text, std::size(text), ResString(IDS_UNKNOWN_MESSAGE).c_str(),
-                      waits ? 30u : 10u);
-        EXPECT_EQ(m_shell.boxes[0].text, text);
-    }
+    m_shell.notificationResult = GetParam().result;
+    m_shell.notificationState = static_cast<QUERY_USER_NOTIFICATION_STATE>(GetParam().state);
+    EXPECT_EQ(UserIsBusy(), GetParam().busy);
 }
 
-constexpr const char* kReasonNames[] = {"Start", "NewlyEnabled", "UnknownBox", "UnknownSettled",
-                                        "UserRequest"};
-
-void PrintTo(const NotificationState& state, std::ostream* out)
-{
-    *out << state.name;
-}
-
-void PrintTo(PopUpReason reason, std::ostream* out)
-{
-    *out << kReasonNames[static_cast<int>(reason)];
-}
-
-constexpr NotificationState kNotificationStates[] = {
-    {"AcceptsNotifications", S_OK, QUNS_ACCEPTS_NOTIFICATIONS, false},
-    {"NotPresent", S_OK, QUNS_NOT_PRESENT, false},
-    {"QuietTime", S_OK, QUNS_QUIET_TIME, false},
-    {"Busy", S_OK, QUNS_BUSY, true},
-    {"FullScreenDirect3D", S_OK, QUNS_RUNNING_D3D_FULL_SCREEN, true},
-    {"PresentationMode", S_OK, QUNS_PRESENTATION_MODE, true},
-    {"FullScreenApp", S_OK, 7 /* QUNS_APP, Windows 8 */, true},
-    {"QueryFails", E_FAIL, QUNS_BUSY, false},
-};
-
-std::string StateAndReason(
-    const ::testing::TestParamInfo<std::tuple<NotificationState, PopUpReason>>& info)
-{
-    return std::string(std::get<0>(info.param).name) +
-           kReasonNames[static_cast<int>(std::get<1>(info.param))];
-}
-
+using N = NotificationState;
 INSTANTIATE_TEST_SUITE_P(
-    StatesAndReasons, UserNotifications,
-    ::testing::Combine(::testing::ValuesIn(kNotificationStates),
-                       ::testing::Values(PopUpReason::kStart, PopUpReason::kNewlyEnabled,
-                                         PopUpReason::kUnknownBox, PopUpReason::kUnknownSettled,
-                                         PopUpReason::kUserRequest)),
-    StateAndReason);
+    States, BusyUser,
+    ::testing::Values(N{"AcceptsNotifications", S_OK, QUNS_ACCEPTS_NOTIFICATIONS, false},
+                      N{"NotPresent", S_OK, QUNS_NOT_PRESENT, false},
+                      N{"QuietTime", S_OK, QUNS_QUIET_TIME, false},
+                      N{"Busy", S_OK, QUNS_BUSY, true},
+                      N{"FullScreenDirect3D", S_OK, QUNS_RUNNING_D3D_FULL_SCREEN, true},
+                      N{"PresentationMode", S_OK, QUNS_PRESENTATION_MODE, true},
+                      N{"FullScreenApp", S_OK, 7 /* QUNS_APP, Windows 8 */, true},
+                      N{"QueryFails", E_FAIL, QUNS_BUSY, false}),
+    [](const ::testing::TestParamInfo<N>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace velmo_test

@@ -68,12 +68,14 @@ TEST_F(ShowGate, VisibleWindowStaysVisibleAfterItClosed)
 // user who is presenting (Wine always accepts notifications; Windows answers
 // as SHQueryUserNotificationState on Microsoft Learn describes). The modal
 // run's own first show must not show the window either; a pop-up that waited
-// shows at the first poll after the user is free again.
+// shows at the first poll after the user is free again, and the user's own
+// request at once.
 struct QuietStart
 {
     const char* name;
     DWORD popUp; // PopupForCurrentUser
     QUERY_USER_NOTIFICATION_STATE state;
+    bool userAsks; // while presenting
     bool showsOnceFree;
 };
 
@@ -97,6 +99,10 @@ TEST_P(ModalRunStart, ShowsNothingBeforeItIsDue)
     m_shell.notificationState = start.state;
     EXPECT_TRUE(RunModal(watch, [&] {
         EXPECT_FALSE(watch.EverVisible());
+        if (start.userAsks) {
+            ClickTrayIcon();
+            EXPECT_TRUE(Visible());
+        }
         m_shell.notificationState = QUNS_ACCEPTS_NOTIFICATIONS;
         Poll();
         EXPECT_EQ(Visible(), start.showsOnceFree);
@@ -107,8 +113,9 @@ TEST_P(ModalRunStart, ShowsNothingBeforeItIsDue)
 
 INSTANTIATE_TEST_SUITE_P(
     Starts, ModalRunStart,
-    ::testing::Values(QuietStart{"NoPopUpWanted", 0, QUNS_ACCEPTS_NOTIFICATIONS, false},
-                      QuietStart{"UserPresenting", 1, QUNS_PRESENTATION_MODE, true}),
+    ::testing::Values(QuietStart{"NoPopUpWanted", 0, QUNS_ACCEPTS_NOTIFICATIONS, false, false},
+                      QuietStart{"UserPresenting", 1, QUNS_PRESENTATION_MODE, false, true},
+                      QuietStart{"UserPresentingAsks", 1, QUNS_PRESENTATION_MODE, true, true}),
     [](const ::testing::TestParamInfo<QuietStart>& info) { return std::string(info.param.name); });
 
 TEST_F(ShowGate, ModalRunWithPopUpShowsTheWindowAndKeepsAnEarlyHide)

@@ -3,6 +3,7 @@
 #include "dialogFixture.h"
 
 #include "res/resource.h"
+#include "ui/dpi.h"
 #include "ui/trayIcon.h"
 #include "support/traceTexts.h"
 
@@ -182,6 +183,8 @@ enum class ShellStep
     kAnnounce,        // "TaskbarCreated"
     kIconLost,        // dropped without a broadcast
     kNextAddTimesOut, // a busy Explorer
+    kElevated,        // the applet runs as administrator
+    kScaleChanged,    // the task bar redrawn at 150 %, holding no icon
 };
 
 struct ShellBehaviour
@@ -225,13 +228,20 @@ protected:
             m_shell.running = true;
             break;
         case ShellStep::kAnnounce:
-            Send(RegisterWindowMessageW(L"TaskbarCreated"));
+            m_shell.SendFromShell(Window(), RegisterWindowMessageW(L"TaskbarCreated"));
             break;
         case ShellStep::kIconLost:
             m_shell.held.reset();
             break;
         case ShellStep::kNextAddTimesOut:
             m_shell.addsTimingOut = 1;
+            break;
+        case ShellStep::kElevated:
+            m_shell.elevated = true;
+            break;
+        case ShellStep::kScaleChanged:
+            m_shell.taskbarDpi = 144;
+            m_shell.held.reset();
             break;
         }
     }
@@ -266,7 +276,9 @@ TEST_P(ShellBehaviours, EndWithTheDisplayedIconInTheShellAndNothingOwed)
         ASSERT_TRUE(m_shell.held) << "the shell holds no icon";
         EXPECT_EQ(m_shell.held->hWnd, Window());
         EXPECT_EQ(m_shell.held->uID, 1u);
-        EXPECT_EQ(m_shell.ShownIcon(), expected);
+        // At the task bar's scale, not stretched from another.
+        const int size = SystemMetricForDpi(SM_CXSMICON, m_shell.TaskbarDpi());
+        EXPECT_TRUE(IconShowsResource(m_shell.held->hIcon, expected, size, size));
         EXPECT_EQ(StatusText(),
                   ResString(row.logon ? IDS_STATUS_DISABLED : IDS_STATUS_ENABLED));
         EXPECT_TRUE(Visible());
@@ -298,6 +310,10 @@ INSTANTIATE_TEST_SUITE_P(
         ShellBehaviour{"RestartedExplorerTimesOutTheAdd", false, {},
                        {S::kTaskbarGone, S::kTaskbarBack, S::kNextAddTimesOut, S::kAnnounce,
                         S::kPollEnabled},
+                       0},
+        ShellBehaviour{"ExplorerRestartedBelowAnElevatedApplet", false, {S::kElevated},
+                       {S::kTaskbarGone, S::kPollEnabled, S::kTaskbarBack, S::kAnnounce}, 1},
+        ShellBehaviour{"ScaleChanged", false, {}, {S::kScaleChanged, S::kAnnounce, S::kPollEnabled},
                        0}),
     [](const ::testing::TestParamInfo<ShellBehaviour>& info) {
         return std::string(info.param.name);
@@ -305,35 +321,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------------------
 // Faults of the tray that later polls or messages mend.
-
-// Points HKEY_CURRENT_USER at a key that no longer exists: every per-user
-// read and write fails.
-class DeletedUserHive
-{
-public:
-    DeletedUserHive()
-    {
-        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &m_saved),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(RegCreateKeyExW(m_saved, L"gone", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &m_gone, nullptr),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(RegDeleteKeyW(m_saved, L"gone"), ERROR_SUCCESS);
-        EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, m_gone), ERROR_SUCCESS);
-    }
-    ~DeletedUserHive()
-    {
-        RegOverridePredefKey(HKEY_CURRENT_USER, m_saved);
-        RegCloseKey(m_gone);
-        RegCloseKey(m_saved);
-    }
-    DeletedUserHive(const DeletedUserHive&) = delete;
-    DeletedUserHive& operator=(const DeletedUserHive&) = delete;
-
-private:
-    HKEY m_saved = nullptr;
-    HKEY m_gone = nullptr;
-};
 
 bool UserKeyWritable()
 {

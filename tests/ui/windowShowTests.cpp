@@ -24,12 +24,15 @@ protected:
     }
 };
 
+// From the shell, which reaches an applet run as administrator only with
+// what it allowed.
 struct Request
 {
     const char* name;
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    bool elevated;
     bool shows;
 };
 
@@ -39,20 +42,23 @@ class ShowRequests : public ShowOnRequest, public ::testing::WithParamInterface<
 
 TEST_P(ShowRequests, ShowTheWindowAtTheFirstRequest)
 {
+    m_shell.elevated = GetParam().elevated;
     StartHidden();
-    Send(GetParam().message, GetParam().wParam, GetParam().lParam);
+    m_shell.SendFromShell(Window(), GetParam().message, GetParam().wParam, GetParam().lParam);
     EXPECT_EQ(Visible(), GetParam().shows);
     EXPECT_FALSE(Minimized());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, ShowRequests,
-    ::testing::Values(Request{"TrayClick", WM_USER + 1, 1, WM_LBUTTONDOWN, true},
-                      Request{"TrayDoubleClick", WM_USER + 1, 1, WM_LBUTTONDBLCLK, true},
-                      Request{"ShowCommand", WM_COMMAND, IDM_TRAY_SHOW, 0, true},
-                      Request{"ClickOnAnotherIcon", WM_USER + 1, 2, WM_LBUTTONDOWN, false},
-                      Request{"ButtonReleased", WM_USER + 1, 1, WM_LBUTTONUP, false},
-                      Request{"PointerMoved", WM_USER + 1, 1, WM_MOUSEMOVE, false}),
+    ::testing::Values(Request{"TrayClick", WM_USER + 1, 1, WM_LBUTTONDOWN, false, true},
+                      Request{"TrayClickToAnElevatedApplet", WM_USER + 1, 1, WM_LBUTTONDOWN,
+                              true, true},
+                      Request{"TrayDoubleClick", WM_USER + 1, 1, WM_LBUTTONDBLCLK, false, true},
+                      Request{"ShowCommand", WM_COMMAND, IDM_TRAY_SHOW, 0, false, true},
+                      Request{"ClickOnAnotherIcon", WM_USER + 1, 2, WM_LBUTTONDOWN, false, false},
+                      Request{"ButtonReleased", WM_USER + 1, 1, WM_LBUTTONUP, false, false},
+                      Request{"PointerMoved", WM_USER + 1, 1, WM_MOUSEMOVE, false, false}),
     [](const ::testing::TestParamInfo<Request>& info) { return std::string(info.param.name); });
 
 TEST_F(ShowOnRequest, FirstClickAfterAHiddenPopUpShowsTheWindow)
@@ -204,6 +210,25 @@ TEST_F(HideWithoutTray, NothingShowsOrHidesTheWindowWhileNoTrayIconCouldBringItB
 
     ClickButton(IDC_HIDE_BUTTON);
     EXPECT_FALSE(Minimized());
+}
+
+// The registry answers by its result, not through the thread's last error.
+using UnstoredChoice = DialogTest;
+
+TEST_F(UnstoredChoice, IsTracedWithTheRegistrysAnswer)
+{
+    QuietUser();
+    Publish(kEnabled);
+    StartDialog();
+    ClickTrayIcon();
+    ShowWindow(Control(IDC_POPUP_ON_CHECK), SW_SHOW);
+    SetChecked(IDC_POPUP_ON_CHECK, true);
+    const DeletedUserHive gone;
+    ClickButton(IDC_HIDE_BUTTON);
+    EXPECT_EQ(TraceCount("Failed to write PopupForCurrentUser value to registry. "
+                         "Error code = 1018"),
+              1u);
+    EXPECT_FALSE(Visible());
 }
 
 // ---------------------------------------------------------------------------

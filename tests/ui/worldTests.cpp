@@ -287,8 +287,10 @@ TEST_F(AtThisDpi, IconsTheLogoAndTheDialogFollowTheScale)
 {
     QuietUser();
     Publish(kEnabled);
-    StartDialog();
     const UINT dpi = ProcessDpi();
+    // A task bar at this scale: Wine's Explorer keeps the one it started at.
+    m_shell.taskbarDpi = dpi;
+    StartDialog();
     ASSERT_EQ(WindowDpi(Window()), dpi);
 
     ASSERT_FALSE(m_shell.trayCalls.empty());
