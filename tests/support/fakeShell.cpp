@@ -9,10 +9,9 @@ namespace velmo_test {
 
 BOOL FakeShell::NotifyIcon(DWORD message, NOTIFYICONDATAW* data)
 {
-    const TrayCall call{message,           data->cbSize,     data->hWnd,
-                        data->uID,         data->uFlags,     data->uCallbackMessage,
-                        data->hIcon,       data->szTip,      data->szInfoTitle,
-                        data->szInfo,      data->dwInfoFlags};
+    const TrayCall call{message, data->cbSize, data->hWnd, data->uID, data->uFlags,
+                        data->uCallbackMessage, data->hIcon, data->szTip, data->szInfoTitle,
+                        data->szInfo, data->dwInfoFlags};
     trayCalls.push_back(call);
     if (!running)
         return FALSE;

@@ -3,6 +3,7 @@
 // and only the shell replaced by a fake one.
 #pragma once
 
+#include "common/regKey.h"
 #include "support/fakeShell.h"
 #include "support/iconImages.h"
 #include "support/publisher.h"
@@ -47,26 +48,21 @@ class DeletedUserHive
 public:
     DeletedUserHive()
     {
-        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &m_saved),
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, m_saved.Put()),
                   ERROR_SUCCESS);
-        EXPECT_EQ(RegCreateKeyExW(m_saved, L"gone", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &m_gone, nullptr),
+        EXPECT_EQ(RegCreateKeyExW(m_saved.Get(), L"gone", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, m_gone.Put(), nullptr),
                   ERROR_SUCCESS);
-        EXPECT_EQ(RegDeleteKeyW(m_saved, L"gone"), ERROR_SUCCESS);
-        EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, m_gone), ERROR_SUCCESS);
+        EXPECT_EQ(RegDeleteKeyW(m_saved.Get(), L"gone"), ERROR_SUCCESS);
+        EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, m_gone.Get()), ERROR_SUCCESS);
     }
-    ~DeletedUserHive()
-    {
-        RegOverridePredefKey(HKEY_CURRENT_USER, m_saved);
-        RegCloseKey(m_gone);
-        RegCloseKey(m_saved);
-    }
+    ~DeletedUserHive() { RegOverridePredefKey(HKEY_CURRENT_USER, m_saved.Get()); }
     DeletedUserHive(const DeletedUserHive&) = delete;
     DeletedUserHive& operator=(const DeletedUserHive&) = delete;
 
 private:
-    HKEY m_saved = nullptr;
-    HKEY m_gone = nullptr;
+    UniqueRegKey m_saved;
+    UniqueRegKey m_gone;
 };
 
 class VisibilityWatch;

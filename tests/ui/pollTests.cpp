@@ -251,22 +251,6 @@ TEST_F(UnknownStatusWarning, NextPollSettlesAServiceThatCameUpWhileTheBoxWasOpen
     EXPECT_EQ(StateIconOf(calls[0].hIcon), static_cast<UINT>(IDI_STATUS_ENABLED));
 }
 
-TEST_F(UnknownStatusWarning, NewRunInsideTheOpenBoxStacksNoSecondBox)
-{
-    m_shell.whileBoxIsOpen = [&] {
-        m_shell.whileBoxIsOpen = nullptr;
-        Publish(kEnabled);
-        Poll();
-        Withdraw();
-        PollTimes(10); // a whole new run, past its seventh reading
-    };
-    StartDialog();
-    PollTimes(6);
-    PollTimes(10);
-    EXPECT_EQ(m_shell.boxes.size(), 1u);
-    EXPECT_EQ(TraceCount(traced::UnknownFor(7)), 1u);
-}
-
 // ---------------------------------------------------------------------------
 // A value outside 0..2 is refused and changes nothing.
 

@@ -322,20 +322,6 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // Faults of the tray that later polls or messages mend.
 
-bool UserKeyWritable()
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kVelmoKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    const DWORD one = 1;
-    const bool stored = RegSetValueExW(key, L"KorvaLastEnabled", 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&one),
-                                       sizeof one) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return stored;
-}
-
 class TrayRecovery : public DialogTest
 {
 protected:
@@ -367,28 +353,6 @@ TEST_F(TrayRecovery, OwedPopUpLeavesAWindowOnScreenWhereItIs)
     Poll();
     ASSERT_TRUE(Visible());
     EXPECT_EQ(WindowRect(Window()).left, 5);
-}
-
-TEST_F(TrayRecovery, PopUpNestingStaysBoundedWhileNothingCanBeStored)
-{
-    Publish(kEnabled);
-    const DeletedUserHive gone;
-    ASSERT_FALSE(UserKeyWritable());
-    m_shell.running = false;
-
-    // Each pop-up would start the next poll: at most the poll, the one its
-    // show starts and a last try to add, never an endless chain.
-    StartDialog();
-    EXPECT_GE(m_shell.Count(NIM_ADD), 1u);
-    EXPECT_LE(m_shell.Count(NIM_ADD), 3u);
-    EXPECT_GE(TraceCount(traced::kFailedAdd), 1u);
-    EXPECT_FALSE(Visible());
-
-    TakeTrayCalls();
-    EXPECT_FALSE(Poll());
-    EXPECT_GE(m_shell.Count(NIM_ADD), 1u);
-    EXPECT_LE(m_shell.Count(NIM_ADD), 3u);
-    EXPECT_FALSE(Visible());
 }
 
 } // namespace
